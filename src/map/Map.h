@@ -64,6 +64,8 @@ public:
     int32_t load(const char* name, uint8_t forPlay, int32_t number);
     int32_t loadTextureList(int32_t number);
     void clear();
+    // Texture name of an element's texture number; 0 (untextured) outside 0..255.
+    uint32_t textureFor(int32_t texture) const;
 
     // Queries (MapQueries.cpp).
     void clipMove(double& dx, double& dy, double px, double py) const;
