@@ -1,0 +1,114 @@
+#include "console/StartSequence.h"
+
+#include "console/Console.h"
+#include "console/Input.h"
+#include "game/Jeu.h"
+#include "platform/Socket.h"
+#include "platform/Thread.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int32_t FIRST_PORT = 2302;
+
+// Handed to the game thread, which reads it once at its start.
+ParametresJeu gameParameters;
+char serverAddress[20];
+const char EMPTY_NAME[] = "";
+
+// Standard input ended in the middle of the dialogue: leave as quitter does.
+void endOfInput() { platform::exitProcess(0); }
+
+// Throws away the word that stopped a number read, so the prompt can be asked again.
+void discardWord() {
+    char rejected[100];
+    if (readWord(rejected, sizeof rejected) != 0) endOfInput();
+}
+
+int32_t askPort() {
+    int32_t port = FIRST_PORT;
+    for (;;) {
+        printf("Entrez le port:");
+        int32_t value = port;
+        if (readDecimal(value) != 0) discardWord();
+        else port = value;
+        if (port >= 0 && port <= 65535) return port;
+    }
+}
+
+// The host picks a map of the list; anything else is refused and asked again.
+int32_t askMapNumber(int32_t mapCount) {
+    for (;;) {
+        printf("Entrez le numero de la map:");
+        int32_t number = -1;
+        if (readDecimal(number) != 0) discardWord();
+        if (number >= 0 && number < mapCount) return number;
+        printf("Erreur: La map %d est inexistante\n", number);
+    }
+}
+
+int32_t listMapsAtStart(Console& console) {
+    printf("Listage des map...\n");
+    const int32_t result = readListFile("liste des maps.list", console.mapNames, console.mapCount);
+    if (result == 0)
+        for (int32_t i = 0; i < console.mapCount; ++i) printf("%s\n", console.mapNames[i]);
+    console.displayMap.clear();
+    return result;
+}
+
+int32_t setupConnection(Console& console) {
+    printf("Initialisation de la connection\n");
+    printf("Serveur ou client?(s/c):");
+    const int32_t role = readChar();
+    if (role == END_OF_INPUT) endOfInput();
+    if (role == 's') {
+        const int32_t port = askPort();
+        console.reseau.startNetwork(1, platform::TcpSocket{}, port);
+        return 0;
+    }
+    printf("Entrez l'addresse IP du serveur:");
+    if (readWord(serverAddress, sizeof serverAddress) != 0) endOfInput();
+    const int32_t port = askPort();
+    printf("Tentative de connection sur %s:%d\n", serverAddress, port);
+    platform::TcpSocket socket;
+    if (platform::connectTcp(serverAddress, static_cast<uint16_t>(port), socket) != 0) {
+        printf("Echec de la connection\n");
+        platform::closeSocket(socket); // a retried start opens a fresh one
+        return 1;
+    }
+    printf("Connection Reussie\n");
+    console.reseau.startNetwork(0, socket, -1);
+    return 0;
+}
+
+void runGameThread(void* params) { gameThreadMain(params); }
+
+int32_t launchGameThread(Console& console) {
+    printf("Initialisation de la fenetre\n");
+    if (console.mapCount == 0) {
+        printf("Erreur: aucune map n'existe\n");
+        return 1;
+    }
+    int32_t mapNumber = -1;
+    if (console.reseau.host == 1) mapNumber = askMapNumber(console.mapCount);
+    gameParameters.mapNumber = mapNumber;
+    gameParameters.options = console.options;
+    gameParameters.mapName = mapNumber >= 0 ? console.mapNames[mapNumber] : EMPTY_NAME;
+    gameParameters.reseau = &console.reseau;
+    platform::startThread(runGameThread, &gameParameters);
+    return 0;
+}
+
+} // namespace
+
+int32_t startGame(Console& console) {
+    if (console.started == 1) return -1;
+    printf("Initialisation...\n");
+    if (loadOptions(console.options) != 0) return 1;
+    if (listMapsAtStart(console) != 0) return 1;
+    if (setupConnection(console) != 0) return 1;
+    if (launchGameThread(console) != 0) return 1;
+    console.started = 1;
+    return 0;
+}

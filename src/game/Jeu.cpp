@@ -1,0 +1,214 @@
+#include "game/Jeu.h"
+
+#include "game/Frame.h"
+#include "game/Input.h"
+#include "game/Simulation.h"
+#include "media/Image.h"
+#include "net/Protocole.h"
+#include "net/Reseau.h"
+#include "platform/Clock.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+std::atomic<uint8_t> stopRequested{0};
+
+namespace {
+
+const char* const WINDOW_CAPTION = "Brumevoltigeante 4 - Multijoueur";
+const GLfloat GREY[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+
+// The game record is large and lives as long as the game thread: one static instance.
+Jeu theGame;
+
+// freeglut ends the process if a sphere is drawn before glutInit, so it is called once,
+// here, after a window (hence an X display) has been opened.
+void initGlutOnce() {
+    static bool done = false;
+    if (done) return;
+    int argc = 1;
+    char name[] = "brumevoltigeante";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    done = true;
+}
+
+void setGlState(const Options& o) {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    if (o.fog != 0) {
+        glFogi(GL_FOG_MODE, GL_LINEAR);
+        glFogf(GL_FOG_START, 10.0f);
+        glFogf(GL_FOG_END, static_cast<float>(o.visibility) * 100.0f);
+        glFogfv(GL_FOG_COLOR, GREY);
+        glEnable(GL_FOG);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.2f);
+    glClearColor(GREY[0], GREY[1], GREY[2], GREY[3]);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(70.0, static_cast<double>(o.width) / static_cast<double>(o.height), 1.0,
+                   static_cast<double>(o.visibility * 200));
+}
+
+// Prints the path, loads it; 0 (after the error line) when it cannot be loaded.
+uint32_t loadGameTexture(const char* path, bool mipmapped) {
+    printf("%s\n", path);
+    uint32_t t = loadTexture(path, mipmapped);
+    if (t == 0) printf("Erreur: Impossible de charger la texture %s\n", path);
+    return t;
+}
+
+int32_t loadImages(Jeu& jeu) {
+    printf("Chargement des texture des joueurs...\n");
+    jeu.playerTextures[0] = loadGameTexture("donnees\\joueur\\j1.jpg", true);
+    if (jeu.playerTextures[0] == 0) return 1;
+    jeu.playerTextures[1] = loadGameTexture("donnees\\joueur\\j2.jpg", true);
+    if (jeu.playerTextures[1] == 0) return 1;
+    printf("Chargement des texture de l'arme...\n");
+    jeu.reticleTexture = loadGameTexture("donnees\\arme\\reticule.gif", true);
+    if (jeu.reticleTexture == 0) return 1;
+    printf("Initialisation du texte...\n");
+    jeu.fontTexture = loadGameTexture("donnees\\police\\police.tga", false);
+    if (jeu.fontTexture == 0) {
+        printf("Initialisation du texte impossible\n");
+        return 1;
+    }
+    return 0;
+}
+
+const char* const SOUND_FILES[7] = {
+    "donnees\\son\\pan.wav",         "donnees\\son\\touche.wav", "donnees\\son\\mal.wav",
+    "donnees\\son\\teleporteur.wav", "donnees\\son\\ouvre.wav",  "donnees\\son\\ferme.wav",
+    "donnees\\son\\caisse.wav",
+};
+
+void copyName(char (&dst)[64], const char* src) {
+    snprintf(dst, sizeof dst, "%s", src != nullptr ? src : "");
+}
+
+} // namespace
+
+int32_t frameBudget(int32_t maxFps) { return maxFps > 0 ? 1000 / maxFps : 0; }
+
+int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber,
+                 Reseau* reseau) {
+    jeu.mapNumber = mapNumber;
+    jeu.options = options;
+    jeu.reseau = reseau;
+    jeu.maxFps = options.maxFps;
+    jeu.mouseCaptured = 1;
+    jeu.frameTimer.clear();
+    jeu.workTimer.clear();
+
+    printf("\nInitialisation de SDL\n");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+    printf("Changement du titre de la fenetre\n");
+    SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
+    printf("Initialisation d'opengl\n");
+    if (options.width <= 0 || options.height <= 0) return 1; // no window of that size
+    if (SDL_SetVideoMode(options.width, options.height, 32, SDL_OPENGL) == nullptr) return 1;
+    initGlutOnce();
+    setGlState(options);
+
+    if (loadImages(jeu) != 0) return 1;
+    jeu.texte.initMessages();
+    buildFont(jeu.fontTexture);
+
+    jeu.chatOpen = 0;
+    jeu.mapNumber = mapNumber;
+    copyName(jeu.mapName, mapName);
+
+    printf("Chargement de la map...\n");
+    jeu.map.clear();
+    if (reseau != nullptr && reseau->host != 0 && jeu.map.load(jeu.mapName, 1, mapNumber) != 0) {
+        printf("Erreur lors du chargement de la map");
+        return 1;
+    }
+
+    jeu.tir.init();
+    jeu.fireCooldown = 0;
+    stopRequested = 0;
+
+    printf("Initialisation des sons\n");
+    jeu.son.initSounds();
+    for (const char* file : SOUND_FILES) jeu.son.loadSound(file);
+
+    initSnapshots(jeu.joueurs);
+    jeu.deathTimer = DEATH_TIMER_ALIVE;
+    for (int32_t& m : jeu.versionMismatches) m = 0;
+    SDL_EnableKeyRepeat(500, 50);
+    return 0;
+}
+
+void paceFrame(Jeu& jeu) {
+    jeu.fireCooldown -= static_cast<int32_t>(jeu.frameTimer.elapsed);
+    jeu.workTimer.tick();
+    const int64_t left =
+        static_cast<int64_t>(frameBudget(jeu.maxFps)) - static_cast<int64_t>(jeu.workTimer.elapsed);
+    platform::sleepMs(left >= 0 ? static_cast<uint32_t>(left) : 0);
+    jeu.frameTimer.tick();
+    jeu.workTimer.tick();
+}
+
+void initPlayers(Jeu& jeu) {
+    int32_t cell[2] = {1, 1};
+    jeu.map.pickSpawn(cell);
+    Joueur& me = jeu.localPlayer;
+    memset(&me, 0, sizeof me);
+    me.id = -1;
+    me.health = 75.0;
+    me.colour = jeu.options.colour;
+    if (jeu.reseau != nullptr && jeu.reseau->host != 0) {
+        me.posX = (cell[0] + 0.5) * 100;
+        me.posY = (cell[1] + 0.5) * 100;
+    }
+    me.score = 0;
+    me.stateSendTimer = 0;
+    me.state = 0;
+    for (Joueur& r : jeu.remotePlayers) {
+        memset(&r, 0, sizeof r);
+        r.state = PLAYER_ABSENT;
+    }
+}
+
+void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,
+                      const uint8_t keys[4]) {
+    if (!isPlayerNumber(n)) return;
+    Joueur& r = jeu.remotePlayers[n];
+    r.posX = posX;
+    r.posY = posY;
+    r.yaw = yaw;
+    r.pitch = pitch;
+    memcpy(r.keys, keys, 4);
+}
+
+uint32_t gameThreadMain(void* params) {
+    const ParametresJeu& p = *static_cast<const ParametresJeu*>(params);
+    const Options options = p.options;
+    Jeu& jeu = theGame;
+    bool running = true;
+    if (initGame(jeu, options, p.mapName, p.mapNumber, p.reseau) != 0) {
+        printf("\nErreur lors de l'initialisation de la fenetre\n\n>>>");
+        running = false;
+    } else {
+        printf("\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>");
+    }
+    initPlayers(jeu);
+    while (running) {
+        paceFrame(jeu);
+        running = handleEvents(jeu);
+        simulate(jeu);
+        renderFrame(jeu);
+        dispatchMessages(jeu);
+    }
+    SDL_Quit();
+    return 0;
+}

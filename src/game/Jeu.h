@@ -1,0 +1,78 @@
+// The game thread's record and its life: start-up, the paced frame loop, the end.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "game/Chrono.h"
+#include "game/Joueur.h"
+#include "game/Tir.h"
+#include "map/Map.h"
+#include "media/Son.h"
+#include "media/Texte.h"
+#include "net/Joueurs.h"
+#include "options/Options.h"
+
+class Reseau;
+
+constexpr int32_t FIRE_COOLDOWN = 333;
+constexpr int32_t DEATH_TIMER_ALIVE = 3100;
+constexpr int32_t DEATH_TIMER_DEAD = 3000;
+
+// Everything the game owns; one instance, created once and never copied.
+struct Jeu {
+    int32_t maxFps;
+    int32_t mouseCaptured; // 1 while the mouse steers the view
+    uint8_t chatOpen;
+    int32_t mapNumber;
+    int32_t fireCooldown; // ms; a shot may leave while below 0
+    int32_t deathTimer;   // ms; above 3000 means alive
+    int32_t versionMismatches[7];
+    char mapName[64];
+    int32_t cursorPos[2];
+    int32_t mouseDx, mouseDy;
+    uint32_t playerTextures[2];
+    uint32_t fontTexture;
+    uint32_t reticleTexture;
+    Chrono frameTimer; // whole frames, sleep included
+    Chrono workTimer;  // the working part of a frame
+    Tir tir;
+    Map map;
+    Texte texte;
+    Options options;
+    Reseau* reseau;
+    Son son;
+    Joueurs joueurs;
+    Joueur localPlayer;
+    Joueur remotePlayers[MAX_PLAYERS];
+};
+
+// What the console hands to the game thread when it starts it.
+struct ParametresJeu {
+    int32_t mapNumber; // -1 for a client
+    Options options;
+    const char* mapName; // entry of the console's map table; empty for a client
+    Reseau* reseau;
+};
+
+// Set by the message dispatch when the host kicks this client; ends the frame loop.
+extern std::atomic<uint8_t> stopRequested;
+
+// Thread entry: runs a whole game on `params` (a ParametresJeu) and returns 0.
+uint32_t gameThreadMain(void* params);
+
+// Opens the window, sets the GL state, loads textures, font, map (host) and sounds.
+// 0 on success, 1 at the first failure.
+int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber,
+                 Reseau* reseau);
+
+// First step of every frame: sleeps what is left of the frame budget.
+void paceFrame(Jeu& jeu);
+
+// Frame budget in ms for a frame-rate cap; 0 (no sleep) for a cap of 0 or less.
+int32_t frameBudget(int32_t maxFps);
+
+// Places the local player (host) and marks every remote slot absent.
+void initPlayers(Jeu& jeu);
+// Stores a received state into remote slot n; numbers outside 0..7 store nothing.
+void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,
+                      const uint8_t keys[4]);
