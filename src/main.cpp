@@ -1,4 +1,13 @@
-// Entry point: the console thread.
-#include "console/Console.h"
+// Entry point: the console runs on the main thread.
+#include <cstdio>
 
-int main() { return runConsole(); }
+#include "console/Console.h"
+#include "platform/Thread.h"
+
+int main() {
+    // Prompts must show at once, even through a pipe.
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    // Ends the process with the game and network threads still running, without tearing
+    // down the objects they use.
+    platform::exitProcess(runConsole());
+}

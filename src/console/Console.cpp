@@ -1,8 +1,115 @@
 #include "console/Console.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "console/Commande.h"
+#include "console/Help.h"
+#include "console/HostCommands.h"
+#include "console/Input.h"
+#include "console/MapList.h"
+#include "console/StartSequence.h"
+
+namespace {
+
+constexpr int32_t HIGHEST_PLAYER = 6;
+
+// What the loop keeps beside the Console.
+struct LoopState {
+    Commande commande;
+    char text[TEXT_LINE_SIZE];
+    Options workingCopy; // only the command option uses it; never loaded from the file
+};
+
+// Lives until the process ends: the game thread holds addresses into it.
+Console console;
+LoopState loop;
+
+void showStartResult(int32_t result) {
+    if (result < 0) {
+        printf("Erreur: l'initialisation a deja ete faite\n");
+        printf("Veuillez relancer le jeu pour reinitialiser\n");
+        return;
+    }
+    printf("\n\t%d erreurs lors de l'initialisation\n", result);
+}
+
+void runOption(Options& workingCopy, int32_t n) {
+    if (n == 1)
+        setDefaultOptions(workingCopy);
+    else
+        editOptions(workingCopy);
+}
+
+// The text is the line after the command line; the rest of an over-long line is dropped so
+// that it is never taken for commands.
+void runSay(char text[TEXT_LINE_SIZE]) {
+    printf("Votre texte:");
+    memset(text, 0, TEXT_LINE_SIZE);
+    if (readLine(text, TEXT_LINE_SIZE) != 0) return;
+    say(console, text);
+}
+
+void runKick(int32_t n) {
+    if (n >= 0 && n <= HIGHEST_PLAYER)
+        kick(console, n);
+    else
+        printf("Erreur: Le numero du joueur doit etre compris entre 0 et %d", HIGHEST_PLAYER);
+}
+
+// Runs one command; 1 when the loop must end.
+int32_t dispatch(const Commande& c) {
+    const int32_t n = c.arguments[0];
+    switch (c.number) {
+    case CMD_QUITTER:
+        return 1;
+    case CMD_AIDE:
+        showHelp();
+        break;
+    case CMD_START:
+        showStartResult(startGame(console));
+        break;
+    case CMD_LISTEMAP:
+        listMaps();
+        break;
+    case CMD_LISTETEXTURE:
+        listTextures();
+        break;
+    case CMD_AFFICHEMAP:
+        showMap(console, n);
+        break;
+    case CMD_OPTION:
+        runOption(loop.workingCopy, n);
+        break;
+    case CMD_DIRE:
+        runSay(loop.text);
+        break;
+    case CMD_EXPULSE:
+        runKick(n);
+        break;
+    case CMD_SCORE:
+        showScore(console);
+        break;
+    case CMD_CHARGEMAP:
+        loadMap(console, n);
+        break;
+    case CMD_RESET:
+        resetScores(console);
+        break;
+    default:
+        printf("Erreur: commande inconnue\n");
+        break;
+    }
+    return 0;
+}
+
+} // namespace
 
 int runConsole() {
-    setvbuf(stdout, nullptr, _IONBF, 0);
+    fillDefaultOptions(loop.workingCopy);
+    showBanner();
+    // The end of standard input ends the program as quitter does.
+    while (readCommand(loop.commande) == 0)
+        if (dispatch(loop.commande) != 0) break;
     return 0;
 }

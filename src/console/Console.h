@@ -1,5 +1,25 @@
-// The console thread: banner, command loop and dispatch.
+// The console thread: its record, the banner and the command loop with its dispatch.
 #pragma once
+#include <cstdint>
 
-// Runs the command loop until `quitter` or the end of standard input; returns the exit status.
+#include "map/Map.h"
+#include "map/TagReader.h"
+#include "net/Reseau.h"
+#include "options/Options.h"
+
+// Created once and never moved or destroyed: the game thread keeps addresses into it.
+struct Console {
+    NameTable mapNames;   // filled at start; index = map number
+    Options options;      // as loaded at start
+    int32_t mapCount = 0; // valid entries of mapNames
+    int32_t started = 0;  // 1 once start has fully succeeded
+    Map displayMap;       // loaded only to print a map's elements
+    Reseau reseau;        // its host flag reads 0 until start has connected
+};
+
+// Size of the dire text line: at most 47 characters and the zero.
+constexpr int32_t TEXT_LINE_SIZE = 48;
+
+// Prints the banner, then reads and runs commands until quitter or the end of standard
+// input. Returns the exit status, 0.
 int runConsole();

@@ -1,0 +1,8 @@
+// The command start: options, map list, role and connection, then the game thread.
+#pragma once
+#include <cstdint>
+
+struct Console;
+
+// -1 when the console was already started; otherwise the number of failed steps (0 or 1).
+int32_t startGame(Console& console);

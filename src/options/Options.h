@@ -1,0 +1,45 @@
+// The player's settings, their 72-byte file "options" and the interactive editor.
+#pragma once
+#include <cstdint>
+
+#include "platform/File.h"
+
+constexpr int32_t PSEUDO_SIZE = 32;
+constexpr int32_t OPTIONS_FILE_SIZE = 72;
+extern const char* const OPTIONS_FILE_NAME; // "options", in the working directory
+
+// In memory order; the file stores `colour` right after the sensitivities.
+struct Options {
+    int32_t width;
+    int32_t height;
+    int32_t maxFps;
+    int32_t visibility;            // fog ends at visibility*100, far plane at visibility*200
+    int32_t fog;                   // 1 linear fog, 0 none
+    int32_t verticalSensitivity;   // scales the yaw (horizontal mouse motion)
+    int32_t horizontalSensitivity; // scales the pitch (vertical mouse motion)
+    int32_t doorSounds;
+    int32_t smoothRemotePlayers; // always 1 once loaded
+    char pseudo[PSEUDO_SIZE];    // zero-terminated, at most 31 characters
+    int32_t colour;              // 0 noir .. 7 turquoise
+};
+
+// Reads "options" into `o`. A missing or short file is replaced by the defaults; the result
+// is then that of saving them. 0 on success, 1 on failure.
+int32_t loadOptions(Options& o);
+
+// Puts the defaults into `o`; the pseudo bytes after "noob\0" are kept as they were.
+void fillDefaultOptions(Options& o);
+
+// Prints what it does, fills the defaults and saves them; the result is that of saving.
+int32_t setDefaultOptions(Options& o);
+
+// Writes `o` to "options", created anew. 1 only when the file cannot be created; short
+// writes are reported on the console but do not change the result.
+int32_t saveOptions(const Options& o);
+
+// Asks for every field but smoothRemotePlayers on standard input, then saves.
+int32_t editOptions(Options& o);
+
+// One little-endian 4-byte transfer. 0 on success, 1 (with a message) when short.
+int32_t readInt32(platform::File& file, int32_t& field);
+int32_t writeInt32(platform::File& file, int32_t value);

@@ -1,0 +1,43 @@
+// A fresh folder under /tmp for one test, removed with everything in it at the end.
+#pragma once
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace testsupport {
+
+class TempFolder {
+  public:
+    TempFolder() {
+        char pattern[] = "/tmp/bv-test-XXXXXX";
+        if (mkdtemp(pattern) != nullptr) path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    bool ok() const { return !path_.empty(); }
+    const char* path() const { return path_.c_str(); }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    // The whole file, or an empty string when it cannot be read.
+    std::string read(const std::string& name) const {
+        std::ifstream in(file(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
+
+  private:
+    std::string path_;
+};
+
+} // namespace testsupport
