@@ -1,6 +1,7 @@
 // The transport: one host and up to seven clients in a star over TCP, 64-byte frames,
 // one receive queue per process read by the game thread alone.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "platform/Socket.h"
@@ -10,6 +11,14 @@ constexpr int32_t FRAME_SIZE = 64;
 constexpr int32_t PAYLOAD_SIZE = 48;
 constexpr int32_t QUEUE_SLOTS = 100;
 constexpr int32_t HOST_SLOTS = 7;
+// A received frame with the same sequence word this many times in a row (a dead or
+// closed connection reads as repeats) ends the connection.
+constexpr int32_t MAX_REPEATS = 100;
+// How long a post from a thread other than the game thread waits for room in a full queue
+// before the message is dropped: if the game thread has gone, nobody will make room.
+constexpr int32_t POST_WAIT_MS = 2000;
+// How long stopNetwork waits for the transport's threads to end.
+constexpr int32_t STOP_WAIT_MS = 5000;
 
 // One frame as it travels (little-endian) and as the dispatcher gets it from the queue,
 // where `sequence` holds the arrival order number instead.
@@ -22,6 +31,8 @@ struct Message {
 };
 static_assert(sizeof(Message) == FRAME_SIZE, "a frame is 64 bytes");
 
+// A queue slot is written only while `full` is clear and read only while it is set; the
+// event's own lock orders the hand-over between a producer and the consumer.
 struct QueueSlot {
     int32_t order;
     int32_t type;
@@ -30,31 +41,122 @@ struct QueueSlot {
     platform::Event full;
 };
 
+// One TCP connection: on the host slot i holds client (player) i; a client uses slot 0 for
+// its host. `socket` changes only under the send lock, while `connected` is clear.
 struct Connexion {
-    uint32_t threadId;
     platform::TcpSocket socket;
     platform::Event connected;
 };
 
+class Reseau;
+
+// What a receive thread is started with.
+struct ReceiveParams {
+    Connexion* connexion;
+    Reseau* reseau;
+    int32_t slot;
+};
+
+// What the accept thread is started with.
+struct AcceptParams {
+    int32_t port;
+    Reseau* reseau;
+};
+
+// The connection table lives in the object rather than in static storage: the program
+// has one transport, and each test gets a fresh one.
 class Reseau {
-public:
+  public:
     QueueSlot queue[QUEUE_SLOTS];
     uint8_t host = 0;
     int32_t nextOrder = 0;
     int32_t lastSequence = 0;
 
-    // Once per process. Host: 1, no socket, the port. Client: 0, the connected socket, -1.
+    Reseau() = default;
+    Reseau(const Reseau&) = delete;
+    Reseau& operator=(const Reseau&) = delete;
+    // Ends the threads first: they point into this object.
+    ~Reseau();
+
+    // Host: 1, no socket, the port (0: any free port, see listeningPort). Client: 0, the
+    // connected socket (the transport owns it from now on), -1. Returns 0.
+    // Called again after a failed start: a host asking for the port it already listens on
+    // keeps its listener and the clients that joined meanwhile; any other call ends the
+    // running transport silently (no "left" messages), empties the queue and starts
+    // afresh. Returns 1 only if the old threads would not end.
     int32_t startNetwork(uint8_t isHost, platform::TcpSocket socket, int32_t port);
-    // Into this process's own queue; nothing goes on the network.
-    void post(int32_t type, int32_t argument, const void* payload);
+    // Into this process's own queue; nothing goes on the network. 0 when queued. When the
+    // queue is full the game thread cannot wait for itself, so its message is dropped at
+    // once; other threads wait up to POST_WAIT_MS. A drop is reported on the console (1).
+    int32_t post(int32_t type, int32_t argument, const void* payload);
     // peer 0..6: that client only (host only); any other value: everybody.
     void sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer);
     // 0 with the oldest queued message, 1 when the queue is empty. Game thread only.
     int32_t nextMessage(Message& out);
 
+    // The port the host listens on, once the accept thread has bound it: waits up to
+    // `waitMs`; -1 if not a host, not bound (yet) or the bind failed.
+    int32_t listeningPort(int32_t waitMs);
+    // Ends every transport thread and closes every socket, without any "left" message,
+    // then empties the queue. 0 on success (the object may then be reused or destroyed),
+    // 1 if a thread did not end within STOP_WAIT_MS.
+    int32_t stopNetwork();
+
     // Internal steps, public for the threads and the tests.
-    void enqueue(const Message& frame);
+    // Stores one received frame, waiting for room while the queue is full. 0 when
+    // stored, 1 when the transport is stopping.
+    int32_t enqueue(const Message& frame);
     void sendToAll(Message& frame);
     void sendToPeer(Message& frame, int32_t slot);
     int32_t nextSequence();
+
+  private:
+    Connexion connexions[HOST_SLOTS];
+    ReceiveParams receiveParams[HOST_SLOTS] = {};
+    AcceptParams acceptParams = {};
+
+    // The five locks. Sending: send-entry, then send, then sequence. Posting: post, then
+    // queue. Receive threads take the queue lock alone.
+    platform::Lock queueLock;
+    platform::Lock postLock;
+    platform::Lock sequenceLock;
+    platform::Lock sendLock;
+    platform::Lock sendEntryLock;
+
+    // Thread bookkeeping, taken alone: live thread count, listener, running state.
+    platform::Lock threadLock;
+    int32_t liveThreads = 0;
+    platform::Event threadsEnded{true};
+    bool running = false;
+    bool accepting = false;
+    platform::TcpSocket listener;
+    int32_t boundPort = -1;
+    platform::Event acceptReady;
+
+    platform::Event closing;
+    // Signalled when a queue slot may have been freed / a connection slot freed.
+    platform::Event queueSpace;
+    platform::Event slotFreed;
+    // Identifies the thread that reads the queue (the address of a per-thread byte).
+    std::atomic<const void*> consumer{nullptr};
+
+    static void acceptEntry(void* params);
+    static void receiveEntry(void* params);
+    void acceptLoop(int32_t port);
+    void receiveLoop(Connexion& link, int32_t slot);
+
+    bool keepsListening(uint8_t isHost, int32_t port);
+    int32_t startCounted(void (*entry)(void*), void* params);
+    void threadEnded();
+    int32_t adoptListener(platform::TcpSocket server);
+    void releaseListener();
+    int32_t findFreeSlot(int32_t from);
+    int32_t waitForFreeSlot(int32_t from);
+    int32_t admitClient(int32_t slot, platform::TcpSocket client);
+    void endConnection(Connexion& link);
+    void wakeEveryone();
+    void clearQueue();
+    int32_t storeFrame(const Message& frame);
+    int32_t postWithin(const Message& frame, int32_t limitMs);
+    void sendFrame(const Connexion& link, const Message& frame);
 };

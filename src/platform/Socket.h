@@ -1,4 +1,5 @@
 // IPv4 TCP sockets: the only code that speaks to the network stack.
+// Every socket is close-on-exec, so processes we spawn do not inherit our connections.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -11,16 +12,33 @@ struct TcpSocket {
     bool valid() const { return fd >= 0; }
 };
 
-// Listens on all local addresses at `port` (SO_REUSEADDR). 0 on success, 1 on failure.
+// Listens on all local addresses at `port` (SO_REUSEADDR); port 0 lets the system choose.
+// 0 on success, 1 on failure (nothing is left open then).
 int listenTcp(uint16_t port, int backlog, TcpSocket& out);
-// Blocks until a client arrives; the result is invalid on failure.
+// The local port a socket is bound to, or -1.
+int32_t localPort(TcpSocket s);
+// Blocks until a client arrives; the result is invalid on failure or once the listener
+// has been shut down.
 TcpSocket acceptTcp(TcpSocket listener);
-// Connects to a dotted-decimal IPv4 address. 0 on success, 1 on failure (socket left open).
+// Connects to a dotted-decimal IPv4 address, giving up after CONNECT_TIMEOUT_MS.
+// 0 on success, 1 on failure: a malformed address opens no socket; a refused or timed-out
+// connection leaves the socket open in `out`.
+constexpr int32_t CONNECT_TIMEOUT_MS = 10000;
 int connectTcp(const char* address, uint16_t port, TcpSocket& out);
-// Sends all `n` bytes (no SIGPIPE on a closed peer). 0 when all were sent, 1 otherwise.
+// Sends all `n` bytes in one go (no SIGPIPE on a closed peer). 0 when all were sent, 1
+// otherwise.
 int sendAll(TcpSocket s, const void* data, size_t n);
-// Receives exactly `n` bytes across partial reads. 0 on success, 1 on failure or close.
+// Receives exactly `n` bytes across partial reads. 0 on success, 1 on failure, on close
+// or when a receive time limit ran out; `data` may then hold a partial read.
 int receiveExactly(TcpSocket s, void* data, size_t n);
+// Bounds every later receive on `s` to `ms` milliseconds (0: no bound). 0 or 1.
+int setReceiveTimeout(TcpSocket s, int32_t ms);
+// Waits up to `ms` milliseconds for data (or a close) to read. 0 when readable, 1 otherwise.
+int waitReadable(TcpSocket s, int32_t ms);
+// Ends both directions at once: a thread blocked in accept, receive or send on `s` wakes
+// with a failure. The handle stays valid until closeSocket.
+void shutdownSocket(TcpSocket s);
+// Closes and invalidates `s`; closing an invalid socket does nothing.
 void closeSocket(TcpSocket& s);
 
 } // namespace platform

@@ -1,0 +1,408 @@
+#include "net/Reseau.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "map/Map.h"
+#include "net/Protocole.h"
+#include "platform/Clock.h"
+#include "platform/Thread.h"
+
+using platform::Guard;
+using platform::TcpSocket;
+
+namespace {
+
+constexpr int32_t NO_LIMIT = -1;
+constexpr int32_t LISTEN_BACKLOG = 7;
+// Breathing room after a failed accept (out of descriptors, say), which would otherwise
+// fail again at once.
+constexpr uint32_t ACCEPT_RETRY_MS = 100;
+
+// Its address tells one thread from another.
+thread_local char threadMark;
+
+int32_t addWrapping(int32_t value, int32_t step) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(step));
+}
+
+Message buildFrame(int32_t type, int32_t argument, const void* payload) {
+    Message frame = {};
+    frame.type = type;
+    frame.argument = argument;
+    if (payload != nullptr) memcpy(frame.payload, payload, PAYLOAD_SIZE);
+    return frame;
+}
+
+} // namespace
+
+Reseau::~Reseau() {
+    stopNetwork();
+}
+
+int32_t Reseau::startNetwork(uint8_t isHost, TcpSocket socket, int32_t port) {
+    if (running) {
+        if (keepsListening(isHost, port)) return 0;
+        if (stopNetwork() != 0) {
+            printf("\nErreur: le reseau precedent ne s'arrete pas\n");
+            platform::closeSocket(socket);
+            return 1;
+        }
+    }
+    host = isHost;
+    nextOrder = 0;
+    lastSequence = 0;
+    clearQueue();
+    running = true;
+    if (host != 0) {
+        for (Connexion& link : connexions)
+            link.connected.reset();
+        acceptParams = {port, this};
+        {
+            Guard g(threadLock);
+            accepting = true;
+            boundPort = -1;
+        }
+        acceptReady.reset();
+        if (startCounted(acceptEntry, &acceptParams) != 0) {
+            Guard g(threadLock);
+            accepting = false;
+            acceptReady.set();
+        }
+        return 0;
+    }
+    Connexion& link = connexions[0];
+    link.socket = socket;
+    link.connected.set();
+    receiveParams[0] = {&link, this, 0};
+    if (startCounted(receiveEntry, &receiveParams[0]) != 0) endConnection(link);
+    return 0;
+}
+
+bool Reseau::keepsListening(uint8_t isHost, int32_t port) {
+    Guard g(threadLock);
+    return isHost == 1 && host == 1 && accepting && port == acceptParams.port;
+}
+
+int32_t Reseau::stopNetwork() {
+    {
+        Guard g(threadLock);
+        if (!running) return 0;
+        closing.set();
+        platform::shutdownSocket(listener);
+    }
+    {
+        Guard g(sendLock);
+        for (const Connexion& link : connexions)
+            platform::shutdownSocket(link.socket);
+    }
+    wakeEveryone();
+    if (!threadsEnded.wait(STOP_WAIT_MS)) return 1;
+    // The last thread signals under this lock: once we hold it, no thread touches us.
+    Guard g(threadLock);
+    clearQueue();
+    nextOrder = 0;
+    lastSequence = 0;
+    consumer.store(nullptr);
+    closing.reset();
+    running = false;
+    return 0;
+}
+
+void Reseau::wakeEveryone() {
+    queueSpace.set();
+    slotFreed.set();
+}
+
+void Reseau::clearQueue() {
+    for (QueueSlot& slot : queue)
+        slot.full.reset();
+}
+
+int32_t Reseau::listeningPort(int32_t waitMs) {
+    if (!acceptReady.wait(waitMs)) return -1;
+    Guard g(threadLock);
+    return boundPort;
+}
+
+int32_t Reseau::startCounted(void (*entry)(void*), void* params) {
+    {
+        Guard g(threadLock);
+        if (liveThreads++ == 0) threadsEnded.reset();
+    }
+    if (platform::startThread(entry, params) == 0) return 0;
+    threadEnded();
+    return 1;
+}
+
+void Reseau::threadEnded() {
+    Guard g(threadLock);
+    if (--liveThreads == 0) threadsEnded.set();
+}
+
+void Reseau::acceptEntry(void* params) {
+    const AcceptParams block = *static_cast<AcceptParams*>(params);
+    block.reseau->acceptLoop(block.port);
+    block.reseau->threadEnded();
+}
+
+void Reseau::receiveEntry(void* params) {
+    const ReceiveParams block = *static_cast<ReceiveParams*>(params);
+    block.reseau->receiveLoop(*block.connexion, block.slot);
+    block.reseau->threadEnded();
+}
+
+void Reseau::acceptLoop(int32_t port) {
+    TcpSocket server;
+    if (platform::listenTcp(static_cast<uint16_t>(port & 0xFFFF), LISTEN_BACKLOG, server) != 0) {
+        printf("\nErreur: bind a echoue, le port est probablement deja utilise\n");
+        releaseListener();
+        return;
+    }
+    if (adoptListener(server) != 0) return;
+    int32_t slot = 0;
+    for (;;) {
+        platform::sleepMs(1);
+        slot = waitForFreeSlot(slot);
+        if (slot < 0) break;
+        const TcpSocket client = platform::acceptTcp(server);
+        if (!client.valid()) {
+            if (closing.isSet()) break;
+            platform::sleepMs(ACCEPT_RETRY_MS);
+            continue;
+        }
+        if (admitClient(slot, client) != 0) break;
+    }
+    releaseListener();
+}
+
+// Publishes the listener so that stopNetwork can wake a blocked accept.
+int32_t Reseau::adoptListener(TcpSocket server) {
+    bool adopted;
+    {
+        Guard g(threadLock);
+        adopted = !closing.isSet();
+        if (adopted) {
+            listener = server;
+            boundPort = platform::localPort(server);
+        }
+    }
+    if (adopted) {
+        acceptReady.set();
+        return 0;
+    }
+    platform::closeSocket(server);
+    releaseListener();
+    return 1;
+}
+
+void Reseau::releaseListener() {
+    {
+        Guard g(threadLock);
+        platform::closeSocket(listener);
+        accepting = false;
+    }
+    acceptReady.set();
+}
+
+int32_t Reseau::findFreeSlot(int32_t from) {
+    for (int32_t step = 0; step < HOST_SLOTS; ++step) {
+        const int32_t slot = (from + step) % HOST_SLOTS;
+        if (!connexions[slot].connected.isSet()) return slot;
+    }
+    return -1;
+}
+
+// With seven clients in, sleeps until a connection ends. -1 when the transport stops.
+int32_t Reseau::waitForFreeSlot(int32_t from) {
+    for (;;) {
+        // Reset before looking, so a slot freed after the look still wakes us.
+        slotFreed.reset();
+        if (closing.isSet()) return -1;
+        const int32_t slot = findFreeSlot(from);
+        if (slot >= 0) return slot;
+        slotFreed.wait(NO_LIMIT);
+    }
+}
+
+int32_t Reseau::admitClient(int32_t slot, TcpSocket client) {
+    Connexion& link = connexions[slot];
+    {
+        Guard g(sendLock);
+        if (closing.isSet()) {
+            platform::closeSocket(client);
+            return 1;
+        }
+        link.socket = client;
+        link.connected.set();
+    }
+    uint8_t payload[PAYLOAD_SIZE] = {};
+    const double number = slot;
+    memcpy(payload, &number, sizeof number);
+    sendMessage(MSG_ASSIGN_ID, HOST_ID, payload, slot);
+    receiveParams[slot] = {&link, this, slot};
+    if (startCounted(receiveEntry, &receiveParams[slot]) != 0) endConnection(link);
+    return 0;
+}
+
+void Reseau::receiveLoop(Connexion& link, int32_t slot) {
+    link.connected.set();
+    const TcpSocket socket = link.socket;
+    Message frame = {};
+    Message incoming;
+    int32_t remembered = 0;
+    int32_t repeats = 0;
+    bool silent = false;
+    for (;;) {
+        // A failed read leaves the previous frame in place: it counts as a repeat.
+        if (platform::receiveExactly(socket, &incoming, FRAME_SIZE) == 0) {
+            frame = incoming;
+        } else if (closing.isSet()) {
+            silent = true;
+            break;
+        }
+        if (frame.sequence == remembered) {
+            if (++repeats > MAX_REPEATS) break;
+            continue;
+        }
+        repeats = 0;
+        remembered = frame.sequence;
+        if (enqueue(frame) != 0) {
+            silent = true;
+            break;
+        }
+    }
+    endConnection(link);
+    if (silent) return;
+    const Message left = host == 1 ? buildFrame(MSG_PLAYER_LEFT, slot, nullptr)
+                                   : buildFrame(MSG_HOST_LOST, HOST_ID, nullptr);
+    postWithin(left, NO_LIMIT);
+}
+
+// The slot becomes free for the next client; nobody sends to the dead socket any more.
+void Reseau::endConnection(Connexion& link) {
+    {
+        Guard g(sendLock);
+        link.connected.reset();
+        platform::closeSocket(link.socket);
+    }
+    slotFreed.set();
+}
+
+// One attempt under the queue lock. 0 when stored, 1 when every slot is full.
+int32_t Reseau::storeFrame(const Message& frame) {
+    Guard g(queueLock);
+    // Reset before looking, so a slot freed after the look still wakes the waiter.
+    queueSpace.reset();
+    int32_t slot = 0;
+    while (slot < QUEUE_SLOTS && queue[slot].full.isSet())
+        ++slot;
+    if (slot == QUEUE_SLOTS) return 1;
+    QueueSlot& entry = queue[slot];
+    entry.argument = frame.argument;
+    entry.type = frame.type;
+    entry.order = nextOrder;
+    memcpy(entry.payload, frame.payload, PAYLOAD_SIZE);
+    entry.full.set();
+    nextOrder = addWrapping(nextOrder, 1);
+    // Another waiter may have been woken for the same freeing: pass the word on.
+    for (int32_t other = slot + 1; other < QUEUE_SLOTS; ++other) {
+        if (!queue[other].full.isSet()) {
+            queueSpace.set();
+            break;
+        }
+    }
+    return 0;
+}
+
+int32_t Reseau::enqueue(const Message& frame) {
+    for (;;) {
+        if (storeFrame(frame) == 0) return 0;
+        if (closing.isSet()) return 1;
+        queueSpace.wait(NO_LIMIT);
+    }
+}
+
+int32_t Reseau::post(int32_t type, int32_t argument, const void* payload) {
+    const bool byConsumer = consumer.load() == &threadMark;
+    return postWithin(buildFrame(type, argument, payload), byConsumer ? 0 : POST_WAIT_MS);
+}
+
+int32_t Reseau::postWithin(const Message& frame, int32_t limitMs) {
+    const uint32_t start = platform::ticks();
+    for (;;) {
+        {
+            Guard g(postLock);
+            if (storeFrame(frame) == 0) return 0;
+        }
+        if (closing.isSet()) return 1;
+        int32_t remaining = NO_LIMIT;
+        if (limitMs != NO_LIMIT) {
+            remaining = limitMs - static_cast<int32_t>(platform::ticks() - start);
+            if (remaining <= 0) break;
+        }
+        queueSpace.wait(remaining);
+    }
+    printf("\nFile des messages pleine: message %d perdu\n>>>", frame.type);
+    return 1;
+}
+
+int32_t Reseau::nextMessage(Message& out) {
+    consumer.store(&threadMark);
+    int32_t oldest = -1;
+    for (int32_t slot = 0; slot < QUEUE_SLOTS; ++slot) {
+        if (!queue[slot].full.isSet()) continue;
+        if (oldest < 0 || queue[slot].order < queue[oldest].order) oldest = slot;
+    }
+    if (oldest < 0) return 1;
+    QueueSlot& entry = queue[oldest];
+    out.sequence = entry.order;
+    out.type = entry.type;
+    out.argument = entry.argument;
+    out.reserved = 0;
+    memcpy(out.payload, entry.payload, PAYLOAD_SIZE);
+    entry.full.reset();
+    queueSpace.set();
+    return 0;
+}
+
+void Reseau::sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer) {
+    Message frame = buildFrame(type, argument, payload);
+    Guard g(sendEntryLock);
+    if (peer >= 0 && peer < HOST_SLOTS) {
+        sendToPeer(frame, peer);
+    } else {
+        sendToAll(frame);
+    }
+}
+
+void Reseau::sendToAll(Message& frame) {
+    Guard g(sendLock);
+    frame.sequence = nextSequence();
+    frame.reserved = 0;
+    if (host != 1) {
+        sendFrame(connexions[0], frame);
+        return;
+    }
+    for (const Connexion& link : connexions)
+        sendFrame(link, frame);
+}
+
+void Reseau::sendToPeer(Message& frame, int32_t slot) {
+    Guard g(sendLock);
+    frame.sequence = nextSequence();
+    frame.reserved = 0;
+    if (host == 1 && slot >= 0 && slot < HOST_SLOTS) sendFrame(connexions[slot], frame);
+}
+
+// Under the send lock: the socket cannot change under us.
+void Reseau::sendFrame(const Connexion& link, const Message& frame) {
+    if (link.connected.isSet()) platform::sendAll(link.socket, &frame, FRAME_SIZE);
+}
+
+int32_t Reseau::nextSequence() {
+    Guard g(sequenceLock);
+    const int32_t step = 1 + static_cast<int32_t>(randomUpTo(100));
+    lastSequence = addWrapping(lastSequence, step);
+    return lastSequence;
+}

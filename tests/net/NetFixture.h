@@ -1,0 +1,129 @@
+// A fresh transport per test, raw sockets on 127.0.0.1 as byte-exact peers, bounded waits.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "net/Protocole.h"
+#include "net/Reseau.h"
+#include "platform/Clock.h"
+#include "platform/Socket.h"
+
+using platform::TcpSocket;
+
+constexpr int32_t WAIT_MS = 5000;
+
+inline Message frameOf(int32_t sequence, int32_t type, int32_t argument) {
+    Message frame = {};
+    frame.sequence = sequence;
+    frame.type = type;
+    frame.argument = argument;
+    for (int32_t i = 0; i < PAYLOAD_SIZE; ++i)
+        frame.payload[i] = static_cast<uint8_t>(i + type);
+    return frame;
+}
+
+inline double numberIn(const Message& m) {
+    double d;
+    memcpy(&d, m.payload, sizeof d);
+    return d;
+}
+
+inline int readFrame(TcpSocket s, Message& out, int32_t ms = WAIT_MS) {
+    platform::setReceiveTimeout(s, ms);
+    return platform::receiveExactly(s, &out, FRAME_SIZE);
+}
+
+inline int sendFrame(TcpSocket s, const Message& frame) {
+    return platform::sendAll(s, &frame, FRAME_SIZE);
+}
+
+// 0 once the peer has closed (frames before the close are skipped), 1 on time out.
+inline int waitClosed(TcpSocket s, int32_t ms = WAIT_MS) {
+    const uint32_t start = platform::ticks();
+    Message skipped;
+    while (platform::ticks() - start < static_cast<uint32_t>(ms)) {
+        if (platform::waitReadable(s, 50) != 0) continue;
+        if (readFrame(s, skipped, 50) != 0) return 0;
+    }
+    return 1;
+}
+
+inline int waitMessage(Reseau& net, Message& out, int32_t ms = WAIT_MS) {
+    const uint32_t start = platform::ticks();
+    while (net.nextMessage(out) != 0) {
+        if (platform::ticks() - start > static_cast<uint32_t>(ms)) return 1;
+        platform::sleepMs(1);
+    }
+    return 0;
+}
+
+// A helper thread's last act is to raise its flag, so once the flag is seen the thread no
+// longer touches the test's memory.
+inline bool waitFlag(const std::atomic<int32_t>& flag, int32_t ms = WAIT_MS) {
+    for (int32_t i = 0; i < ms && flag.load() == 0; ++i)
+        platform::sleepMs(1);
+    return flag.load() != 0;
+}
+
+class NetFixture : public ::testing::Test {
+  protected:
+    Reseau* net = new Reseau;
+    TcpSocket peers[16];
+    int32_t peerCount = 0;
+
+    void TearDown() override {
+        for (int32_t i = 0; i < peerCount; ++i)
+            platform::closeSocket(peers[i]);
+        // A transport whose threads would not end is left alive rather than freed under them.
+        if (net->stopNetwork() == 0) {
+            delete net;
+        } else {
+            ADD_FAILURE() << "transport threads did not end";
+        }
+    }
+
+    TcpSocket keep(TcpSocket s) {
+        if (peerCount < 16) peers[peerCount++] = s;
+        return s;
+    }
+
+    // Closes a kept socket once, so teardown cannot close a number reused meanwhile.
+    void drop(TcpSocket& s) {
+        for (int32_t i = 0; i < peerCount; ++i)
+            if (peers[i].fd == s.fd) peers[i].fd = -1;
+        platform::closeSocket(s);
+    }
+
+    int32_t startHost() {
+        net->startNetwork(1, TcpSocket{}, 0);
+        return net->listeningPort(WAIT_MS);
+    }
+
+    TcpSocket connectTo(int32_t port) {
+        TcpSocket s;
+        platform::connectTcp("127.0.0.1", static_cast<uint16_t>(port), s);
+        return keep(s);
+    }
+
+    // A client that joins the host and reads its welcome; the slot it got, or -1.
+    int32_t join(int32_t port, TcpSocket& s) {
+        s = connectTo(port);
+        Message welcome;
+        if (readFrame(s, welcome) != 0 || welcome.type != 0) return -1;
+        return static_cast<int32_t>(numberIn(welcome));
+    }
+
+    // Starts the transport as a client of a raw host socket, which is returned.
+    TcpSocket startClient() {
+        TcpSocket server, client;
+        if (platform::listenTcp(0, 1, server) != 0) return TcpSocket{};
+        platform::connectTcp("127.0.0.1", static_cast<uint16_t>(platform::localPort(server)),
+                             client);
+        const TcpSocket hostSide = keep(platform::acceptTcp(server));
+        platform::closeSocket(server);
+        net->startNetwork(0, client, -1);
+        return hostSide;
+    }
+};

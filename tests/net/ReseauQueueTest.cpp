@@ -1,0 +1,175 @@
+#include "NetFixture.h"
+#include "platform/Thread.h"
+
+namespace {
+
+using ReseauQueue = NetFixture;
+
+bool queueHolds(const Reseau& net, int32_t count) {
+    int32_t full = 0;
+    for (const QueueSlot& slot : net.queue)
+        full += slot.full.isSet() ? 1 : 0;
+    return full == count;
+}
+
+bool waitQueueHolds(const Reseau& net, int32_t count) {
+    for (int32_t i = 0; i < WAIT_MS && !queueHolds(net, count); ++i)
+        platform::sleepMs(1);
+    return queueHolds(net, count);
+}
+
+TEST_F(ReseauQueue, PostsAndReceivedFramesLeaveInEnqueueOrder) {
+    const TcpSocket hostSide = startClient();
+    net->post(15, 1, nullptr);
+    sendFrame(hostSide, frameOf(20, 3, 2));
+    ASSERT_TRUE(waitQueueHolds(*net, 2));
+    net->post(17, 3, nullptr);
+    Message m;
+    for (int32_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(0, net->nextMessage(m));
+        EXPECT_EQ(i, m.sequence) << "order number";
+        EXPECT_EQ(i + 1, m.argument);
+    }
+    EXPECT_EQ(1, net->nextMessage(m));
+}
+
+TEST_F(ReseauQueue, OldestComesFirstWhenFreedSlotsAreReused) {
+    for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
+        ASSERT_EQ(0, net->enqueue(frameOf(0, 3, i)));
+    Message m;
+    for (int32_t i = 0; i < 50; ++i)
+        ASSERT_EQ(0, net->nextMessage(m));
+    for (int32_t i = 0; i < 50; ++i)
+        ASSERT_EQ(0, net->post(15, QUEUE_SLOTS + i, nullptr));
+    for (int32_t i = 50; i < QUEUE_SLOTS + 50; ++i) {
+        ASSERT_EQ(0, net->nextMessage(m));
+        EXPECT_EQ(i, m.argument);
+        EXPECT_EQ(i, m.sequence);
+        EXPECT_EQ(0, m.reserved);
+    }
+    const Message sent = frameOf(0, 3, 7);
+    net->enqueue(sent);
+    ASSERT_EQ(0, net->nextMessage(m));
+    EXPECT_EQ(0, memcmp(sent.payload, m.payload, PAYLOAD_SIZE));
+}
+
+struct Poster {
+    Reseau* net;
+    int32_t type;
+    int32_t count;
+    int32_t failures = 0;
+    std::atomic<int32_t> done{0};
+};
+
+void postMany(void* arg) {
+    Poster* p = static_cast<Poster*>(arg);
+    for (int32_t i = 0; i < p->count; ++i)
+        p->failures += p->net->post(p->type, i, nullptr);
+    p->done.store(1);
+}
+
+void sendMany(void* arg) {
+    Poster* p = static_cast<Poster*>(arg);
+    uint8_t payload[PAYLOAD_SIZE];
+    for (int32_t i = 0; i < p->count; ++i) {
+        memset(payload, p->type, sizeof payload);
+        p->net->sendMessage(p->type, i, payload, -1);
+    }
+    p->done.store(1);
+}
+
+TEST_F(ReseauQueue, AFullQueueDropsTheGameThreadsPostButLetsOthersWait) {
+    for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
+        net->enqueue(frameOf(0, 3, i));
+    Message m;
+    ASSERT_EQ(0, net->nextMessage(m)); // this thread is now the reader
+    net->enqueue(frameOf(0, 3, 100));
+    testing::internal::CaptureStdout();
+    const uint32_t start = platform::ticks();
+    EXPECT_EQ(1, net->post(15, 0, nullptr));
+    EXPECT_LT(platform::ticks() - start, 100u);
+    EXPECT_EQ("\nFile des messages pleine: message 15 perdu\n>>>",
+              testing::internal::GetCapturedStdout());
+
+    Poster console{net, 17, 1};
+    ASSERT_EQ(0, platform::startThread(postMany, &console));
+    platform::sleepMs(100);
+    EXPECT_FALSE(console.done.load() != 0) << "waits while the queue is full";
+    ASSERT_EQ(0, net->nextMessage(m));
+    ASSERT_TRUE(waitFlag(console.done));
+    EXPECT_EQ(0, console.failures);
+    int32_t last = -1;
+    while (net->nextMessage(m) == 0)
+        last = m.type;
+    EXPECT_EQ(17, last);
+
+    // Nobody reads any more (the game ended): a post gives up after a bounded wait.
+    for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
+        net->enqueue(frameOf(0, 3, i));
+    Poster late{net, 17, 1};
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(0, platform::startThread(postMany, &late));
+    ASSERT_TRUE(waitFlag(late.done, POST_WAIT_MS + WAIT_MS));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(1, late.failures);
+}
+
+TEST_F(ReseauQueue, AReceiverWaitsForRoomLosesNothingAndStillStops) {
+    const TcpSocket hostSide = startClient();
+    constexpr int32_t COUNT = 150;
+    for (int32_t i = 0; i < COUNT; ++i)
+        sendFrame(hostSide, frameOf(i + 1, 10, i));
+    ASSERT_TRUE(waitQueueHolds(*net, QUEUE_SLOTS));
+    Message m;
+    for (int32_t i = 0; i < COUNT; ++i) {
+        ASSERT_EQ(0, waitMessage(*net, m));
+        EXPECT_EQ(i, m.argument);
+    }
+    for (int32_t i = 0; i < COUNT; ++i)
+        sendFrame(hostSide, frameOf(COUNT + i + 1, 10, i));
+    ASSERT_TRUE(waitQueueHolds(*net, QUEUE_SLOTS));
+    EXPECT_EQ(0, net->stopNetwork()) << "a receiver blocked on a full queue must end";
+    EXPECT_TRUE(queueHolds(*net, 0));
+}
+
+TEST_F(ReseauQueue, ManyThreadsPostAndSendAtOnce) {
+    const int32_t port = startHost();
+    TcpSocket a, b;
+    ASSERT_EQ(0, join(port, a));
+    ASSERT_EQ(1, join(port, b));
+    constexpr int32_t THREADS = 3, COUNT = 120;
+    Poster posters[THREADS] = {{net, 0, COUNT}, {net, 1, COUNT}, {net, 2, COUNT}};
+    Poster senders[THREADS] = {{net, 3, COUNT}, {net, 4, COUNT}, {net, 5, COUNT}};
+    for (int32_t t = 0; t < THREADS; ++t) {
+        ASSERT_EQ(0, platform::startThread(postMany, &posters[t]));
+        ASSERT_EQ(0, platform::startThread(sendMany, &senders[t]));
+    }
+    int32_t nextArg[THREADS] = {};
+    int32_t previousOrder = -1;
+    Message m;
+    for (int32_t got = 0; got < THREADS * COUNT; ++got) {
+        ASSERT_EQ(0, waitMessage(*net, m));
+        ASSERT_TRUE(m.type >= 0 && m.type < THREADS);
+        EXPECT_EQ(nextArg[m.type]++, m.argument);
+        EXPECT_GT(m.sequence, previousOrder);
+        previousOrder = m.sequence;
+    }
+    for (const Poster& p : posters)
+        ASSERT_TRUE(waitFlag(p.done));
+    for (const Poster& p : senders)
+        ASSERT_TRUE(waitFlag(p.done));
+    for (TcpSocket s : {a, b}) {
+        int32_t sent[THREADS] = {}, previous = 0;
+        for (int32_t got = 0; got < THREADS * COUNT; ++got) {
+            ASSERT_EQ(0, readFrame(s, m));
+            ASSERT_TRUE(m.type >= THREADS && m.type < 2 * THREADS);
+            EXPECT_EQ(sent[m.type - THREADS]++, m.argument);
+            EXPECT_GT(m.sequence, previous);
+            previous = m.sequence;
+            for (uint8_t byte : m.payload)
+                ASSERT_EQ(m.type, byte) << "frames interleaved";
+        }
+    }
+}
+
+} // namespace
