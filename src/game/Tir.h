@@ -5,7 +5,7 @@
 class Map;
 
 struct Balle {
-    int32_t owner;  // shooter's player number
+    int32_t owner;   // shooter's player number
     uint8_t stopped; // met a wall during the current step
     double x, y, z;
     double dx, dy, dz; // map units per second
@@ -14,7 +14,7 @@ struct Balle {
 constexpr int32_t TIR_SLOTS = 100;
 
 class Tir {
-public:
+  public:
     Balle balles[TIR_SLOTS];
     int32_t nextSlot;
 

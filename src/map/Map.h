@@ -78,6 +78,12 @@ public:
 
     // Drawing (MapRender.cpp); draws nothing unless ready.
     void render() const;
+    // The five kinds in render's order; each draws its counted elements, ready or not.
+    void renderCeilings() const;
+    void renderWalls() const;
+    void renderTeleporters() const;
+    void renderDoors() const;
+    void renderHealthBoxes() const;
 };
 
 int32_t signOf(double v);

@@ -1,0 +1,16 @@
+#include "game/Chrono.h"
+
+#include "platform/Clock.h"
+
+void Chrono::clear() {
+    now = 0;
+    previous = 0;
+    elapsed = 0;
+}
+
+void Chrono::tick() {
+    now = platform::ticks();
+    // Unsigned subtraction stays right across the counter's wrap.
+    elapsed = now - previous;
+    previous = now;
+}

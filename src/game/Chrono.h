@@ -1,0 +1,12 @@
+// A millisecond stopwatch on the game's tick counter.
+#pragma once
+#include <cstdint>
+
+struct Chrono {
+    uint32_t now;      // tick count at the last tick()
+    uint32_t previous; // tick count of the tick() before
+    uint32_t elapsed;  // now - previous at the last tick(), wrapping like the counter
+
+    void clear();
+    void tick();
+};
