@@ -234,6 +234,7 @@ void loadTextures(Map& m) {
 } // namespace
 
 int32_t Map::load(const char* name, uint8_t forPlay, int32_t number) {
+    if (name == nullptr) return 1;
     if (forPlay) {
         if (ready == 1) {
             std::printf("Effacement des textures\n");

@@ -80,6 +80,7 @@ char* readWholeFile(const char* name, int32_t& size) {
     char* buffer = nullptr;
     size_t bytes = 0;
     size = 0;
+    if (name == nullptr) return nullptr;
     if (platform::readFileBytes(name, buffer, bytes) != 0 || bytes > INT32_MAX) {
         delete[] buffer;
         std::printf("Erreur lors du chargement du fichier: \"%s\"\n", name);

@@ -222,20 +222,28 @@ TEST_F(MapLoad, EmptyRangesArePrintedButNotKept) {
 }
 
 TEST_F(MapLoad, FullTablesOverwriteTheirLastSlot) {
+    // Each element's number is written into its first field and read back from the slots.
     struct Kind {
         const char* tag;
-        const char* element; // %d is the element's number, read back from the first field
+        const char* element;
         int32_t Map::*count;
         int32_t limit;
         int32_t written;
+        int32_t (*numberIn)(const Map&, int32_t slot);
     };
     const Kind kinds[] = {
-        {"mur", "(h,%d,0,1)(0,1)", &Map::wallCount, 511, 600},
-        {"porte", "(h,%d,0,1)(0,1)", &Map::doorCount, 127, 140},
-        {"plafon", "(0)(%d,0)(100000,1)", &Map::ceilingCount, 511, 520},
-        {"teleporteur", "(h,%d,0,0)(0,0)", &Map::teleporterCount, 255, 300},
-        {"apparition", "(%d,0)", &Map::spawnCount, 255, 300},
-        {"caisse de soin", "(%d,0)", &Map::healthBoxCount, 127, 130},
+        {"mur", "(h,%d,0,1)(0,1)", &Map::wallCount, 511, 600,
+         [](const Map& m, int32_t i) { return m.walls[i].line; }},
+        {"porte", "(h,%d,0,1)(0,1)", &Map::doorCount, 127, 140,
+         [](const Map& m, int32_t i) { return m.doors[i].line; }},
+        {"plafon", "(0)(%d,0)(100000,1)", &Map::ceilingCount, 511, 520,
+         [](const Map& m, int32_t i) { return m.ceilings[i].x1; }},
+        {"teleporteur", "(h,%d,0,0)(0,0)", &Map::teleporterCount, 255, 300,
+         [](const Map& m, int32_t i) { return m.teleporters[i].x; }},
+        {"apparition", "(%d,0)", &Map::spawnCount, 255, 300,
+         [](const Map& m, int32_t i) { return m.spawns[i].x; }},
+        {"caisse de soin", "(%d,0)", &Map::healthBoxCount, 127, 130,
+         [](const Map& m, int32_t i) { return m.healthBoxes[i].x; }},
     };
     for (const Kind& k : kinds) {
         std::string text = std::string("<") + k.tag + ">";
@@ -246,29 +254,8 @@ TEST_F(MapLoad, FullTablesOverwriteTheirLastSlot) {
         }
         ASSERT_EQ(0, loadText(text, 1)) << k.tag;
         EXPECT_EQ(k.limit, (*map).*k.count) << k.tag;
-        int32_t beforeLast = 0;
-        int32_t last = 0;
-        if (k.count == &Map::wallCount) {
-            beforeLast = map->walls[k.limit - 1].line;
-            last = map->walls[k.limit].line;
-        } else if (k.count == &Map::doorCount) {
-            beforeLast = map->doors[k.limit - 1].line;
-            last = map->doors[k.limit].line;
-        } else if (k.count == &Map::ceilingCount) {
-            beforeLast = map->ceilings[k.limit - 1].x1;
-            last = map->ceilings[k.limit].x1;
-        } else if (k.count == &Map::teleporterCount) {
-            beforeLast = map->teleporters[k.limit - 1].x;
-            last = map->teleporters[k.limit].x;
-        } else if (k.count == &Map::spawnCount) {
-            beforeLast = map->spawns[k.limit - 1].x;
-            last = map->spawns[k.limit].x;
-        } else {
-            beforeLast = map->healthBoxes[k.limit - 1].x;
-            last = map->healthBoxes[k.limit].x;
-        }
-        EXPECT_EQ(k.limit - 1, beforeLast) << k.tag;
-        EXPECT_EQ(k.written - 1, last) << k.tag;
+        EXPECT_EQ(k.limit - 1, k.numberIn(*map, k.limit - 1)) << k.tag;
+        EXPECT_EQ(k.written - 1, k.numberIn(*map, k.limit)) << k.tag;
     }
 }
 
