@@ -2,10 +2,10 @@
 #include "map/Map.h"
 
 #include "platform/Clock.h"
+#include "platform/Sync.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
@@ -136,7 +136,9 @@ bool shortenAtPlane(double line, double pos, double along, double z, double& ste
     return true;
 }
 
-std::once_flag seeded;
+// The transport's threads draw numbers too: one seed per process, one draw at a time.
+platform::Lock randomLock;
+bool seeded = false;
 
 } // namespace
 
@@ -261,7 +263,11 @@ double absValue(double v) {
 }
 
 double randomUpTo(int32_t n) {
-    std::call_once(seeded, [] { std::srand(platform::ticks()); });
+    platform::Guard guard(randomLock);
+    if (!seeded) {
+        std::srand(platform::ticks());
+        seeded = true;
+    }
     // Fifteen bits whatever the runtime's RAND_MAX, so the result stays within [0, n].
     const int32_t r = std::rand() / (RAND_MAX / (RANDOM_TOP + 1) + 1);
     return r / static_cast<double>(RANDOM_TOP) * n;
