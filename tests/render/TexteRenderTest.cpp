@@ -136,14 +136,6 @@ TEST_F(TexteRender, GlyphsAdvanceTenUnitsAndSkipUnprintables) {
     EXPECT_EQ(at(104, 158), RED); // the unprintables took no room
 }
 
-TEST_F(TexteRender, ScaleStretchesFromTheStartPoint) {
-    begin2D();
-    drawText(100, 100, "white", 2.0, "B");
-    end2D();
-    EXPECT_EQ(at(128, 128), WHITE);
-    EXPECT_EQ(at(136, 108), BACKGROUND);
-}
-
 TEST_F(TexteRender, ColourNamesTintAndWhiteIsRestored) {
     begin2D();
     drawText(20, 100, "blue", 1.0, "B");

@@ -33,12 +33,6 @@ class TirTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(TirTest, InitEmptiesEverySlot) {
-    for (const Balle& b : tir.balles)
-        EXPECT_FALSE(Tir::isLive(b));
-    EXPECT_EQ(tir.nextSlot, 0);
-}
-
 TEST_F(TirTest, HundredAndFirstShotOverwritesTheFirst) {
     for (int i = 0; i < 101; i++)
         tir.fire(100 + i, 200, 117, 0, 0, 0, i % 8);
