@@ -120,7 +120,7 @@ void Reseau::clearQueue() {
 }
 
 int32_t Reseau::listeningPort(int32_t waitMs) {
-    if (!acceptReady.wait(waitMs)) return -1;
+    if (host != 1 || !acceptReady.wait(waitMs)) return -1;
     Guard g(threadLock);
     return boundPort;
 }
@@ -347,14 +347,22 @@ int32_t Reseau::postWithin(const Message& frame, int32_t limitMs) {
     return 1;
 }
 
-int32_t Reseau::nextMessage(Message& out) {
-    consumer.store(&threadMark);
+int32_t Reseau::oldestFullSlot() const {
     int32_t oldest = -1;
     for (int32_t slot = 0; slot < QUEUE_SLOTS; ++slot) {
         if (!queue[slot].full.isSet()) continue;
         if (oldest < 0 || queue[slot].order < queue[oldest].order) oldest = slot;
     }
-    if (oldest < 0) return 1;
+    return oldest;
+}
+
+int32_t Reseau::nextMessage(Message& out) {
+    consumer.store(&threadMark);
+    if (oldestFullSlot() < 0) return 1;
+    // Producers go on while we look: an older message may land in a slot already passed,
+    // before a newer one lands further on. Whatever we saw first stays queued, so a second
+    // look finds the true oldest: anything older than it was stored before that look began.
+    const int32_t oldest = oldestFullSlot();
     QueueSlot& entry = queue[oldest];
     out.sequence = entry.order;
     out.type = entry.type;

@@ -87,7 +87,8 @@ class Reseau {
     int32_t startNetwork(uint8_t isHost, platform::TcpSocket socket, int32_t port);
     // Into this process's own queue; nothing goes on the network. 0 when queued. When the
     // queue is full the game thread cannot wait for itself, so its message is dropped at
-    // once; other threads wait up to POST_WAIT_MS. A drop is reported on the console (1).
+    // once; other threads wait up to POST_WAIT_MS. A dropped message is reported on the
+    // console and gives 1.
     int32_t post(int32_t type, int32_t argument, const void* payload);
     // peer 0..6: that client only (host only); any other value: everybody.
     void sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer);
@@ -156,6 +157,7 @@ class Reseau {
     void endConnection(Connexion& link);
     void wakeEveryone();
     void clearQueue();
+    int32_t oldestFullSlot() const;
     int32_t storeFrame(const Message& frame);
     int32_t postWithin(const Message& frame, int32_t limitMs);
     void sendFrame(const Connexion& link, const Message& frame);
