@@ -5,6 +5,7 @@
 #include "map/TagReader.h"
 
 #include "../support/StdoutCapture.h"
+#include "../support/TempFolder.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -13,6 +14,8 @@
 
 #include <cstring>
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -282,6 +285,57 @@ TEST_F(ShippedMaps, EightPlayersFindSpawnPointsAndTheArenaKeepsBulletsIn) {
         else
             EXPECT_EQ(w.maxHeight, 5) << "a lintel closes up to the top, wall " << i;
     }
+}
+
+// The map examples of the authoring guide, the blocks fenced as ```map.
+std::vector<std::string> guideExamples() {
+    std::ifstream in(BV_SOURCE_DIR "/docs/maps.md", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> examples;
+    const std::string open = "```map\n", close = "```";
+    for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+        at += open.size();
+        const size_t end = text.find(close, at);
+        if (end == std::string::npos) break;
+        examples.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return examples;
+}
+
+TEST(MapGuide, ExamplesLoadAndArePlayable) {
+    const std::vector<std::string> examples = guideExamples();
+    ASSERT_GE(examples.size(), 2u);
+    testsupport::TempFolder dir;
+    ASSERT_TRUE(dir.ok());
+    char saved[4096];
+    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(chdir(dir.path()), 0);
+    dir.write("liste des textures.list", "<t.list>");
+    dir.write("t.list", "<rien><rien><rien><rien><rien><rien><rien>");
+    auto map = std::make_unique<Map>();
+    map->clear();
+    map->textureCount = 0;
+    for (size_t i = 0; i < examples.size(); ++i) {
+        dir.write("example.map", examples[i]);
+        testsupport::StdoutCapture capture;
+        capture.start();
+        EXPECT_EQ(map->load("example.map", 0, 0), 0);
+        const std::string printed = capture.stop();
+        EXPECT_EQ(printed.find("Erreur"), std::string::npos) << "example " << i << "\n" << printed;
+        capture.start();
+        ASSERT_EQ(map->load("example.map", 1, 0), 0) << "example " << i;
+        capture.stop();
+        EXPECT_GE(map->wallCount, 4);
+        Reach reach(*map);
+        std::string leak;
+        EXPECT_TRUE(reach.fill(map->spawns[0].x, map->spawns[0].y, leak)) << i << ": " << leak;
+        for (int32_t k = 0; k < map->spawnCount; ++k)
+            EXPECT_TRUE(reach.reached(map->spawns[k].x, map->spawns[k].y)) << i;
+        for (int32_t k = 0; k < map->teleporterCount; ++k)
+            EXPECT_TRUE(reach.reached(map->teleporters[k].destX, map->teleporters[k].destY)) << i;
+    }
+    EXPECT_EQ(chdir(saved), 0);
 }
 
 } // namespace

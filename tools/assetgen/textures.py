@@ -315,56 +315,59 @@ def crate(size=128, seed=21):
 
 
 def skin_body(size=128, seed=22):
-    """j1: the body box, seen the same on all sides. Light, so the player's tint shows."""
+    """j1: the body box. The box maps the image's x axis onto the height, bottom-up on some
+    faces and top-down on others, so the design is mirrored about the middle column: a
+    collar and a belt at both ends of x, a chest plate and an emblem in the middle."""
     pic = Picture(size, size)
     noise = Fractal(size, 4, 4, seed)
     for y in range(size):
         for x in range(size):
-            v = 0.88 + 0.1 * noise.at(x, y)
+            v = 0.86 + 0.12 * noise.at(x, y)
             pic.set(x, y, (v, v, v))
-    # Visor band near the top (the head end of the box).
-    for y in range(14, 34):
-        for x in range(16, size - 16):
-            t = (y - 14) / 20.0
-            pic.set(x, y, mix((0.35, 0.40, 0.48), (0.18, 0.20, 0.25), t))
-    bevel_rect(pic, 16, 14, size - 16, 34, 2, 0.7, 1.3)
-    for x in range(26, 58):
-        pic.blend(x, 18, (0.9, 0.95, 1.0), 0.7)
-    # Chest plate with seams and a small emblem.
-    bevel_rect(pic, 20, 42, size - 20, 82, 3, 1.12, 0.72)
-    disc(pic, size / 2, 62, 8, (0.6, 0.6, 0.62))
-    disc(pic, size / 2, 62, 5, (0.95, 0.95, 0.95))
-    # Belt.
-    for y in range(88, 98):
-        for x in range(size):
-            pic.set(x, y, (0.45, 0.45, 0.47))
-    bevel_rect(pic, 0, 88, size, 98, 2, 1.3, 0.6)
-    pic.fill_rect(size // 2 - 8, 87, size // 2 + 8, 99, (0.75, 0.72, 0.6))
-    # Leg seam.
-    for y in range(100, size):
-        pic.shade(size // 2, y, 0.6)
-        pic.shade(size // 2 + 1, y, 1.15)
-    bevel_rect(pic, 0, 0, size, size, 2, 1.1, 0.75)
+    for x0 in (10, size - 22):  # belt and collar
+        for y in range(size):
+            for x in range(x0, x0 + 12):
+                pic.set(x, y, (0.5, 0.5, 0.53) if (y // 8) % 2 else (0.58, 0.58, 0.61))
+        bevel_rect(pic, x0, 0, x0 + 12, size, 2, 1.3, 0.6)
+    # Chest plate across the middle, with an emblem.
+    bevel_rect(pic, 36, 14, size - 36, size - 14, 3, 1.15, 0.7)
+    for k in range(22, size - 20, 21):
+        rivet(pic, 42, k, 2)
+        rivet(pic, size - 43, k, 2)
+    disc(pic, size / 2, size / 2, 13, (0.45, 0.47, 0.52))
+    disc(pic, size / 2, size / 2, 9, (0.97, 0.97, 0.97))
+    disc(pic, size / 2, size / 2, 4, (0.6, 0.62, 0.68))
+    # A seam down each side, where the faces meet.
+    for x in range(size):
+        pic.shade(x, 2, 0.7)
+        pic.shade(x, size - 3, 0.7)
     return pic
 
 
 def skin_limbs(size=128, seed=23):
-    """j2: the base and the arms: ribbed plating with grip bands."""
+    """j2: the base and the arms. Their boxes map the image turned a quarter on some faces,
+    so the plating is the same along both axes: four plates between grip bands."""
     pic = Picture(size, size)
     noise = Fractal(size, 4, 4, seed)
     for y in range(size):
         for x in range(size):
             v = 0.86 + 0.12 * noise.at(x, y)
             pic.set(x, y, (v, v, v * 0.98))
-    for band in (20, 60, 100):
-        for y in range(band, band + 10):
-            for x in range(size):
-                pic.set(x, y, (0.55, 0.55, 0.57) if (x // 6) % 2 else (0.62, 0.62, 0.64))
-        bevel_rect(pic, 0, band, size, band + 10, 2, 1.25, 0.65)
-    for k in range(10, size, 24):
-        rivet(pic, k, 44, 3)
-        rivet(pic, k, 84, 3)
-    bevel_rect(pic, 0, 0, size, size, 4, 1.12, 0.7)
+    half, band = size // 2, 10
+    for y in range(size):
+        for x in range(size):
+            across = abs(x - half) < band // 2 or x < band // 2 or x >= size - band // 2
+            down = abs(y - half) < band // 2 or y < band // 2 or y >= size - band // 2
+            if across or down:
+                ribbed = ((x + y) // 4) % 2 == 0
+                pic.set(x, y, (0.52, 0.52, 0.55) if ribbed else (0.6, 0.6, 0.63))
+    for py in (band // 2, half + band // 2):
+        for px in (band // 2, half + band // 2):
+            bevel_rect(pic, px, py, px + half - band, py + half - band, 3, 1.15, 0.72)
+            for rx, ry in ((px + 8, py + 8), (px + half - band - 9, py + 8),
+                           (px + 8, py + half - band - 9),
+                           (px + half - band - 9, py + half - band - 9)):
+                rivet(pic, rx, ry, 3)
     return pic
 
 
