@@ -49,7 +49,7 @@ int32_t Reseau::startNetwork(uint8_t isHost, TcpSocket socket, int32_t port) {
             return 1;
         }
     }
-    host = isHost;
+    host = isHost != 0 ? 1 : 0;
     nextOrder = 0;
     lastSequence = 0;
     clearQueue();
