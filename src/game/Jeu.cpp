@@ -209,6 +209,8 @@ uint32_t gameThreadMain(void* params) {
         renderFrame(jeu);
         dispatchMessages(jeu);
     }
+    // The console and the network live on; nobody will read the queue any more.
+    if (jeu.reseau != nullptr) jeu.reseau->detachConsumer();
     SDL_Quit();
     return 0;
 }

@@ -416,7 +416,27 @@ void setConsoleOutput(FILE* out) {
     consoleOutput = out;
 }
 
+// Types that only this process posts to itself; the host also makes "left" and "reset"
+// itself before relaying them. A peer sending one (a hostile client kicking players or
+// changing the map) is ignored.
+bool isPostedOnly(const Jeu& jeu, int32_t type) {
+    switch (type) {
+    case MSG_CHANGE_MAP:
+    case MSG_SAY:
+    case MSG_SHOW_SCORES:
+    case MSG_KICK:
+    case MSG_HOST_LOST:
+        return true;
+    case MSG_PLAYER_LEFT:
+    case MSG_RESET_SCORES:
+        return isHost(jeu);
+    default:
+        return false;
+    }
+}
+
 void handleMessage(Jeu& jeu, const Message& m) {
+    if (m.reserved == FROM_NETWORK && isPostedOnly(jeu, m.type)) return;
     switch (m.type) {
     case MSG_ASSIGN_ID:
         onAssignId(jeu, m);

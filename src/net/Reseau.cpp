@@ -73,6 +73,7 @@ int32_t Reseau::startNetwork(uint8_t isHost, TcpSocket socket, int32_t port) {
     }
     Connexion& link = connexions[0];
     link.socket = socket;
+    platform::setSendTimeout(socket, SEND_LIMIT_MS);
     link.connected.set();
     receiveParams[0] = {&link, this, 0};
     if (startCounted(receiveEntry, &receiveParams[0]) != 0) endConnection(link);
@@ -234,6 +235,7 @@ int32_t Reseau::admitClient(int32_t slot, TcpSocket client) {
             return 1;
         }
         link.socket = client;
+        platform::setSendTimeout(client, SEND_LIMIT_MS);
         link.connected.set();
     }
     uint8_t payload[PAYLOAD_SIZE] = {};
@@ -290,8 +292,9 @@ void Reseau::endConnection(Connexion& link) {
 }
 
 // One attempt under the queue lock. 0 when stored, 1 when every slot is full.
-int32_t Reseau::storeFrame(const Message& frame) {
+int32_t Reseau::storeFrame(const Message& frame, int32_t origin) {
     Guard g(queueLock);
+    if (consumerGone) return 0; // nobody reads any more: dropped as if delivered
     // Reset before looking, so a slot freed after the look still wakes the waiter.
     queueSpace.reset();
     int32_t slot = 0;
@@ -302,6 +305,7 @@ int32_t Reseau::storeFrame(const Message& frame) {
     entry.argument = frame.argument;
     entry.type = frame.type;
     entry.order = nextOrder;
+    entry.origin = origin;
     memcpy(entry.payload, frame.payload, PAYLOAD_SIZE);
     entry.full.set();
     nextOrder = addWrapping(nextOrder, 1);
@@ -317,7 +321,7 @@ int32_t Reseau::storeFrame(const Message& frame) {
 
 int32_t Reseau::enqueue(const Message& frame) {
     for (;;) {
-        if (storeFrame(frame) == 0) return 0;
+        if (storeFrame(frame, FROM_NETWORK) == 0) return 0;
         if (closing.isSet()) return 1;
         queueSpace.wait(NO_LIMIT);
     }
@@ -333,7 +337,7 @@ int32_t Reseau::postWithin(const Message& frame, int32_t limitMs) {
     for (;;) {
         {
             Guard g(postLock);
-            if (storeFrame(frame) == 0) return 0;
+            if (storeFrame(frame, FROM_THIS_PROCESS) == 0) return 0;
         }
         if (closing.isSet()) return 1;
         int32_t remaining = NO_LIMIT;
@@ -367,7 +371,7 @@ int32_t Reseau::nextMessage(Message& out) {
     out.sequence = entry.order;
     out.type = entry.type;
     out.argument = entry.argument;
-    out.reserved = 0;
+    out.reserved = entry.origin;
     memcpy(out.payload, entry.payload, PAYLOAD_SIZE);
     entry.full.reset();
     queueSpace.set();
@@ -405,7 +409,20 @@ void Reseau::sendToPeer(Message& frame, int32_t slot) {
 
 // Under the send lock: the socket cannot change under us.
 void Reseau::sendFrame(const Connexion& link, const Message& frame) {
-    if (link.connected.isSet()) platform::sendAll(link.socket, &frame, FRAME_SIZE);
+    if (!link.connected.isSet()) return;
+    // A frame that cannot leave in time (or only partly: the stream is then broken) ends
+    // the connection; its receive thread then reports the player or the host as gone.
+    if (platform::sendAll(link.socket, &frame, FRAME_SIZE) != 0)
+        platform::shutdownSocket(link.socket);
+}
+
+void Reseau::detachConsumer() {
+    {
+        Guard g(queueLock);
+        consumerGone = true;
+    }
+    clearQueue();
+    queueSpace.set();
 }
 
 int32_t Reseau::nextSequence() {

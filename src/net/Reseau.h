@@ -17,6 +17,9 @@ constexpr int32_t MAX_REPEATS = 100;
 // How long a post from a thread other than the game thread waits for room in a full queue
 // before the message is dropped: if the game thread has gone, nobody will make room.
 constexpr int32_t POST_WAIT_MS = 2000;
+// How long a frame may wait for room in a peer's socket. A peer that reads nothing for
+// that long (frozen, or its game gone) is cut off rather than freezing the sender's game.
+constexpr int32_t SEND_LIMIT_MS = 3000;
 // How long stopNetwork waits for the transport's threads to end.
 constexpr int32_t STOP_WAIT_MS = 5000;
 
@@ -26,9 +29,13 @@ struct Message {
     int32_t sequence;
     int32_t type;
     int32_t argument;
-    int32_t reserved;
+    int32_t reserved; // sent as zero; from the queue: FROM_NETWORK or FROM_THIS_PROCESS
     uint8_t payload[PAYLOAD_SIZE];
 };
+// Where a queued message came from, so that the dispatch can refuse a peer's frame that
+// only this process may post to itself (a kick, a map change...).
+constexpr int32_t FROM_THIS_PROCESS = 0;
+constexpr int32_t FROM_NETWORK = 1;
 static_assert(sizeof(Message) == FRAME_SIZE, "a frame is 64 bytes");
 
 // A queue slot is written only while `full` is clear and read only while it is set; the
@@ -37,6 +44,7 @@ struct QueueSlot {
     int32_t order;
     int32_t type;
     int32_t argument;
+    int32_t origin; // FROM_NETWORK or FROM_THIS_PROCESS
     uint8_t payload[PAYLOAD_SIZE];
     platform::Event full;
 };
@@ -94,6 +102,10 @@ class Reseau {
     void sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer);
     // 0 with the oldest queued message, 1 when the queue is empty. Game thread only.
     int32_t nextMessage(Message& out);
+    // The game thread has ended: nobody will read the queue again, so it is emptied and
+    // whatever arrives or is posted from now on is dropped instead of waiting for room
+    // (a waiting receive thread would let TCP back up and freeze the peers' games).
+    void detachConsumer();
 
     // The port the host listens on, once the accept thread has bound it: waits up to
     // `waitMs`; -1 if not a host, not bound (yet) or the bind failed.
@@ -140,6 +152,7 @@ class Reseau {
     platform::Event slotFreed;
     // Identifies the thread that reads the queue (the address of a per-thread byte).
     std::atomic<const void*> consumer{nullptr};
+    std::atomic<bool> consumerGone{false};
 
     static void acceptEntry(void* params);
     static void receiveEntry(void* params);
@@ -158,7 +171,7 @@ class Reseau {
     void wakeEveryone();
     void clearQueue();
     int32_t oldestFullSlot() const;
-    int32_t storeFrame(const Message& frame);
+    int32_t storeFrame(const Message& frame, int32_t origin);
     int32_t postWithin(const Message& frame, int32_t limitMs);
     void sendFrame(const Connexion& link, const Message& frame);
 };

@@ -131,6 +131,14 @@ int setReceiveTimeout(TcpSocket s, int32_t ms) {
     return setsockopt(s.fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0 ? 0 : 1;
 }
 
+int setSendTimeout(TcpSocket s, int32_t ms) {
+    if (!s.valid() || ms < 0) return 1;
+    timeval limit = {};
+    limit.tv_sec = ms / 1000;
+    limit.tv_usec = (ms % 1000) * 1000;
+    return setsockopt(s.fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) == 0 ? 0 : 1;
+}
+
 int waitReadable(TcpSocket s, int32_t ms) {
     if (!s.valid()) return 1;
     pollfd entry = {s.fd, POLLIN, 0};

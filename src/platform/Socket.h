@@ -33,6 +33,8 @@ int sendAll(TcpSocket s, const void* data, size_t n);
 int receiveExactly(TcpSocket s, void* data, size_t n);
 // Bounds every later receive on `s` to `ms` milliseconds (0: no bound). 0 or 1.
 int setReceiveTimeout(TcpSocket s, int32_t ms);
+// Bounds every later send on `s` to `ms` milliseconds (0: no bound). 0 or 1.
+int setSendTimeout(TcpSocket s, int32_t ms);
 // Waits up to `ms` milliseconds for data (or a close) to read. 0 when readable, 1 otherwise.
 int waitReadable(TcpSocket s, int32_t ms);
 // Ends both directions at once: a thread blocked in accept, receive or send on `s` wakes

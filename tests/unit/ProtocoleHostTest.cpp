@@ -69,6 +69,25 @@ TEST_F(HostGame, RelaysToAllButNotShotsOfAbsentPlayers) {
     EXPECT_EQ(bob.drainTypes(), (Types{MSG_SHOT, MSG_CHAT}));
 }
 
+TEST_F(HostGame, ClientCannotSendWhatOnlyTheHostPostsToItself) {
+    RawPeer alice, bob;
+    ASSERT_EQ(join(alice, "alice", 2), 0);
+    ASSERT_EQ(join(bob, "bob", 6), 1);
+    alice.drain();
+    bob.drain();
+    jeu->localPlayer.score = 4;
+    alice.send(MSG_KICK, 1);
+    alice.send(MSG_RESET_SCORES, 0);
+    alice.send(MSG_PLAYER_LEFT, 1);
+    alice.send(MSG_CHANGE_MAP, 0, text("tour.map"));
+    alice.send(MSG_SAY, 0, text("je suis l'hote"));
+    alice.send(MSG_CHAT, 0, text("fin")); // a real message behind them, to know when to stop
+    ASSERT_TRUE(pumpUntil(*jeu, [&] { return lastMessage(*jeu) == "alice:fin"; }));
+    EXPECT_EQ(jeu->remotePlayers[1].state, PLAYER_PRESENT);
+    EXPECT_EQ(jeu->localPlayer.score, 4);
+    EXPECT_EQ(bob.drainTypes(), (Types{MSG_CHAT}));
+}
+
 TEST_F(HostGame, WrongVersionIsKickedAtTheTwentyFirstStateAndOnlyIt) {
     RawPeer good, bad;
     ASSERT_EQ(join(good, "good", 1), 0);
