@@ -45,8 +45,8 @@ struct Expected {
 
 // In the order of "liste des maps.list".
 const Expected kMaps[] = {
-    {"maps\\salle.map", {3, 3, 15, 1, 2, 2}},
     {"maps\\arene.map", {8, 21, 64, 4, 4, 5}},
+    {"maps\\salle.map", {3, 3, 15, 1, 2, 2}},
     {"maps\\labyrinthe.map", {16, 6, 217, 10, 8, 8}},
     {"maps\\stress.map", {255, 511, 511, 127, 255, 127}},
 };

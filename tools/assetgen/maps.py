@@ -5,8 +5,8 @@ import random
 
 # Every map with its texture list, in map number order.
 MAPS = [
-    ("salle", "la salle d'entrainement, pour decouvrir chaque element"),
     ("arene", "l'arene : neuf salles, portes, teleporteurs et caisses de soin"),
+    ("salle", "la salle d'entrainement, pour decouvrir chaque element"),
     ("labyrinthe", "le grand labyrinthe, 16 points d'apparition, pour huit joueurs"),
     ("stress", "la map de mesure : chaque table d'elements remplie jusqu'a sa limite"),
 ]
