@@ -123,21 +123,21 @@ int receiveExactly(TcpSocket s, void* data, size_t n) {
     return 0;
 }
 
-int setReceiveTimeout(TcpSocket s, int32_t ms) {
+namespace {
+
+int setTimeLimit(TcpSocket s, int option, int32_t ms) {
     if (!s.valid() || ms < 0) return 1;
     timeval limit = {};
     limit.tv_sec = ms / 1000;
     limit.tv_usec = (ms % 1000) * 1000;
-    return setsockopt(s.fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0 ? 0 : 1;
+    return setsockopt(s.fd, SOL_SOCKET, option, &limit, sizeof limit) == 0 ? 0 : 1;
 }
 
-int setSendTimeout(TcpSocket s, int32_t ms) {
-    if (!s.valid() || ms < 0) return 1;
-    timeval limit = {};
-    limit.tv_sec = ms / 1000;
-    limit.tv_usec = (ms % 1000) * 1000;
-    return setsockopt(s.fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) == 0 ? 0 : 1;
-}
+} // namespace
+
+int setReceiveTimeout(TcpSocket s, int32_t ms) { return setTimeLimit(s, SO_RCVTIMEO, ms); }
+
+int setSendTimeout(TcpSocket s, int32_t ms) { return setTimeLimit(s, SO_SNDTIMEO, ms); }
 
 int waitReadable(TcpSocket s, int32_t ms) {
     if (!s.valid()) return 1;
