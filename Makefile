@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: play test build deps asan tsan bench fuzz format clean
+.PHONY: play test build deps asan tsan bench fuzz fuzz-build fuzz-ci fuzz-merge format clean
 
 play: deps build
 	cd data && ../$(BUILD)/brumevoltigeante
@@ -19,14 +19,48 @@ build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
 
-# Sanitizer builds live in their own build folders.
+# Sanitizer builds live in their own build folders and build only the tests they run: no
+# windows under the sanitizers (Mesa under ASan is slow and noisy), so neither render nor
+# e2e. A report fails the test: UBSan does not recover, TSan halts at the first race.
+# The game frees some process-lifetime things never; tests/lsan.supp names them.
+SAN_FLAGS = -DBV_TESTS=ON $(CMAKE_FLAGS)
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+# The protocol tests of tests/unit, by their gtest suites: a real transport under a game.
+PROTOCOL_TESTS = ^(HostGame|ClientGame|MapNames)\.
+
 asan: deps
-	$(MAKE) build BUILD=build-asan CMAKE_FLAGS="-DBV_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
-	cd build-asan && $(XVFB) ctest --output-on-failure -j$(JOBS) -L 'unit|console|net'
+	cmake -S . -B build-asan -DBV_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug $(SAN_FLAGS)
+	cmake --build build-asan -j$(JOBS) --target unit_tests console_tests net_tests
+	cd build-asan && $(ASAN_ENV) $(XVFB) ctest --output-on-failure -j$(JOBS) -L '^(unit|console|net)$$'
 
 tsan: deps
-	$(MAKE) build BUILD=build-tsan CMAKE_FLAGS="-DBV_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L net
+	cmake -S . -B build-tsan -DBV_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug $(SAN_FLAGS)
+	cmake --build build-tsan -j$(JOBS) --target unit_tests net_tests
+	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure -j$(JOBS) -L '^net$$'
+	cd build-tsan && $(TSAN_ENV) ctest --output-on-failure -j$(JOBS) -L '^unit$$' -R '$(PROTOCOL_TESTS)'
+
+# libFuzzer targets (clang): seeds in fuzz/corpus, past crashes in fuzz/regressions, both
+# replayed first; then each target runs FUZZ_SECONDS, one after the other (fuzz/run).
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD = build-fuzz
+
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DBV_FUZZ=ON -DBV_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	cd $(FUZZ_BUILD) && ctest --test-dir fuzz --output-on-failure -j$(JOBS) -L fuzz
+
+fuzz: fuzz-build
+	fuzz/run $(FUZZ_SECONDS) $(FUZZ_BUILD)
+
+fuzz-ci:
+	$(MAKE) fuzz FUZZ_SECONDS=30
+
+# Adds to fuzz/corpus what the last runs found that reaches new code; review before commit.
+fuzz-merge:
+	fuzz/run --merge $(FUZZ_BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -98,7 +98,12 @@ int32_t readListFile(const char* name, NameTable& names, int32_t& count) {
     int32_t size = 0;
     char* buffer = readWholeFile(name, size);
     if (buffer == nullptr) return 1;
+    count = readListBuffer(buffer, size, names);
+    delete[] buffer;
+    return 0;
+}
 
+int32_t readListBuffer(const char* buffer, int32_t size, NameTable& names) {
     int32_t pos = 0;
     int32_t entries = 0;
     while (pos < size && entries < LIST_MAX_ENTRIES) {
@@ -114,9 +119,7 @@ int32_t readListFile(const char* name, NameTable& names, int32_t& count) {
         slot[length] = '\0';
         ++entries;
     }
-    delete[] buffer;
-    count = entries;
-    return 0;
+    return entries;
 }
 
 int32_t nextTag(const char* buffer, int32_t& pos, int32_t size) {

@@ -1,0 +1,134 @@
+// Console lines: the whole input is what the player types. Commands are read with the
+// console's own reader and run as the console runs them, on a started host whose game is
+// played by a windowless game record on the same thread; `start` (a real connection and
+// window) and the client's joke countdown (five seconds of sleep) are left out.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "FuzzSupport.h"
+#include "GameData.h"
+#include "console/Commande.h"
+#include "console/Console.h"
+#include "console/Help.h"
+#include "console/HostCommands.h"
+#include "console/Input.h"
+#include "console/MapList.h"
+#include "game/Jeu.h"
+#include "net/Protocole.h"
+
+namespace {
+
+constexpr int32_t HIGHEST_PLAYER = 6;
+// Each command takes at least one byte of input; this only bounds a broken reader.
+constexpr int32_t MAX_COMMANDS = 100000;
+
+fuzzsupport::GameFolder* folder = nullptr;
+Console* console = nullptr;
+
+std::unique_ptr<Jeu> makeGame(Reseau& reseau) {
+    std::unique_ptr<Jeu> jeu(new Jeu());
+    jeu->reseau = &reseau;
+    snprintf(jeu->options.pseudo, sizeof jeu->options.pseudo, "hote");
+    jeu->options.smoothRemotePlayers = 1;
+    jeu->mapNumber = 0;
+    snprintf(jeu->mapName, sizeof jeu->mapName, "salle.map");
+    jeu->map.clear();
+    jeu->tir.init();
+    jeu->texte.initMessages();
+    initSnapshots(jeu->joueurs);
+    stopRequested = 0;
+    initPlayers(*jeu);
+    return jeu;
+}
+
+// The console's dispatch, but for start.
+void run(const Commande& c, Options& workingCopy, Jeu& jeu) {
+    const int32_t n = c.arguments[0];
+    switch (c.number) {
+    case CMD_AIDE:
+        showHelp();
+        break;
+    case CMD_LISTEMAP:
+        listMaps();
+        break;
+    case CMD_LISTETEXTURE:
+        listTextures();
+        break;
+    case CMD_AFFICHEMAP:
+        showMap(*console, n);
+        break;
+    case CMD_OPTION:
+        if (n == 1)
+            setDefaultOptions(workingCopy);
+        else
+            editOptions(workingCopy);
+        break;
+    case CMD_DIRE: {
+        char text[TEXT_LINE_SIZE] = {};
+        if (readLine(text, TEXT_LINE_SIZE) == 0) say(*console, text);
+        break;
+    }
+    case CMD_EXPULSE:
+        if (n >= 0 && n <= HIGHEST_PLAYER) kick(*console, n);
+        break;
+    case CMD_SCORE:
+        showScore(*console);
+        break;
+    case CMD_CHARGEMAP:
+        loadMap(*console, n);
+        break;
+    case CMD_RESET:
+        resetScores(*console);
+        break;
+    default:
+        break;
+    }
+    // The game thread's next frame: whatever the command posted is handled.
+    dispatchMessages(jeu);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzsupport::quietStdout();
+    folder = new fuzzsupport::GameFolder();
+    fuzzsupport::writeGameData(*folder);
+    console = new Console();
+    fuzzsupport::Inside inside(*folder);
+    readListFile("liste des maps.list", console->mapNames, console->mapCount);
+    fillDefaultOptions(console->options);
+    console->started = 1;
+    console->reseau.host = 1;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    // fmemopen reads the bytes where they are; the console reads standard input.
+    FILE* input = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (input == nullptr) return 0;
+    FILE* const keyboard = stdin;
+    stdin = input;
+    {
+        fuzzsupport::Inside inside(*folder);
+        std::unique_ptr<Jeu> jeu = makeGame(console->reseau);
+        Options workingCopy;
+        fillDefaultOptions(workingCopy);
+        Commande c;
+        for (int32_t i = 0; i < MAX_COMMANDS && readCommand(c) == 0; ++i) {
+            if (c.number == CMD_QUITTER) break;
+            fuzzsupport::require(c.number >= CMD_UNKNOWN && c.number <= CMD_RESET,
+                                 "command number in range");
+            int32_t k = 0;
+            while (k < MAX_ARGUMENTS && c.arguments[k] != END_MARKER)
+                ++k;
+            fuzzsupport::require(c.arguments[k] == END_MARKER, "arguments end with the marker");
+            run(c, workingCopy, *jeu);
+        }
+    }
+    stdin = keyboard;
+    fclose(input);
+    return 0;
+}

@@ -1,0 +1,77 @@
+// The options file: the whole input is the file "options". It is loaded, saved and loaded
+// again (the record must come back the same), then one frame of a windowless game runs
+// with it, where the settings meet the mouse look and the frame pacing.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "FuzzSupport.h"
+#include "game/Jeu.h"
+#include "game/Simulation.h"
+#include "options/Options.h"
+#include "platform/Keyboard.h"
+
+namespace {
+
+fuzzsupport::GameFolder* folder = nullptr;
+
+// The pseudo as text: the bytes after its terminator mean nothing.
+bool sameOptions(const Options& a, const Options& b) {
+    return a.width == b.width && a.height == b.height && a.maxFps == b.maxFps &&
+           a.visibility == b.visibility && a.fog == b.fog &&
+           a.verticalSensitivity == b.verticalSensitivity &&
+           a.horizontalSensitivity == b.horizontalSensitivity && a.doorSounds == b.doorSounds &&
+           a.smoothRemotePlayers == b.smoothRemotePlayers && a.colour == b.colour &&
+           strcmp(a.pseudo, b.pseudo) == 0;
+}
+
+// One simulation step with these settings and the mouse away from the fixed point.
+void playOneFrame(const Options& o) {
+    std::unique_ptr<Jeu> jeu(new Jeu());
+    jeu->options = o;
+    jeu->maxFps = o.maxFps;
+    jeu->reseau = nullptr;
+    jeu->mouseCaptured = 1;
+    jeu->deathTimer = DEATH_TIMER_ALIVE;
+    jeu->map.clear();
+    jeu->tir.init();
+    jeu->texte.initMessages();
+    initSnapshots(jeu->joueurs);
+    initPlayers(*jeu);
+    jeu->localPlayer.posX = 500;
+    jeu->localPlayer.posY = 500;
+    jeu->frameTimer.elapsed = 16;
+    platform::setFakeCursor(123, 77);
+    simulate(*jeu);
+    frameBudget(jeu->maxFps);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzsupport::quietStdout();
+    folder = new fuzzsupport::GameFolder();
+    platform::useFakeInput(true);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using fuzzsupport::require;
+    folder->write(OPTIONS_FILE_NAME, data, size);
+    fuzzsupport::Inside inside(*folder);
+
+    Options loaded;
+    memset(&loaded, 0xA5, sizeof loaded);
+    require(loadOptions(loaded) == 0, "a readable folder always yields options");
+    require(memchr(loaded.pseudo, '\0', PSEUDO_SIZE) != nullptr, "pseudo terminated");
+    require(loaded.smoothRemotePlayers == 1, "remote players always smoothed");
+
+    require(saveOptions(loaded) == 0, "options saved");
+    Options again;
+    memset(&again, 0x5A, sizeof again);
+    require(loadOptions(again) == 0, "saved options load");
+    require(sameOptions(loaded, again), "saved options load back the same");
+
+    playOneFrame(loaded);
+    return 0;
+}
