@@ -97,7 +97,10 @@ TEST_F(HostGame, WrongVersionIsKickedAtTheTwentyFirstStateAndOnlyIt) {
         bad.send(MSG_STATE, 1, state);
         good.send(MSG_STATE, 0, state);
     }
-    ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->versionMismatches[1] == 20; }));
+    // Behind good's states: once shown, none of them can still be relayed after the kick.
+    good.send(MSG_CHAT, 0, text("fin"));
+    ASSERT_TRUE(pumpUntil(
+        *jeu, [&] { return jeu->versionMismatches[1] == 20 && lastMessage(*jeu) == "good:fin"; }));
     EXPECT_EQ(jeu->versionMismatches[0], 0);
     EXPECT_EQ(jeu->remotePlayers[1].state, PLAYER_PRESENT);
     bad.send(MSG_STATE, 1, state);
