@@ -18,12 +18,15 @@ char serverAddress[20];
 const char EMPTY_NAME[] = "";
 
 // Standard input ended in the middle of the dialogue: leave as quitter does.
-void endOfInput() { platform::exitProcess(0); }
+void endOfInput() {
+    platform::exitProcess(0);
+}
 
-// Throws away the word that stopped a number read, so the prompt can be asked again.
-void discardWord() {
+// Throws away the rest of the line that held no number, so the prompt can be asked again.
+// A whole line, not a word: a lone sign is already consumed, and the next entry is wanted.
+void discardEntry() {
     char rejected[100];
-    if (readWord(rejected, sizeof rejected) != 0) endOfInput();
+    if (readLine(rejected, sizeof rejected) != 0) endOfInput();
 }
 
 int32_t askPort() {
@@ -31,8 +34,10 @@ int32_t askPort() {
     for (;;) {
         printf("Entrez le port:");
         int32_t value = port;
-        if (readDecimal(value) != 0) discardWord();
-        else port = value;
+        if (readDecimal(value) != 0)
+            discardEntry();
+        else
+            port = value;
         if (port >= 0 && port <= 65535) return port;
     }
 }
@@ -42,7 +47,7 @@ int32_t askMapNumber(int32_t mapCount) {
     for (;;) {
         printf("Entrez le numero de la map:");
         int32_t number = -1;
-        if (readDecimal(number) != 0) discardWord();
+        if (readDecimal(number) != 0) discardEntry();
         if (number >= 0 && number < mapCount) return number;
         printf("Erreur: La map %d est inexistante\n", number);
     }
@@ -52,7 +57,8 @@ int32_t listMapsAtStart(Console& console) {
     printf("Listage des map...\n");
     const int32_t result = readListFile("liste des maps.list", console.mapNames, console.mapCount);
     if (result == 0)
-        for (int32_t i = 0; i < console.mapCount; ++i) printf("%s\n", console.mapNames[i]);
+        for (int32_t i = 0; i < console.mapCount; ++i)
+            printf("%s\n", console.mapNames[i]);
     console.displayMap.clear();
     return result;
 }
@@ -82,7 +88,9 @@ int32_t setupConnection(Console& console) {
     return 0;
 }
 
-void runGameThread(void* params) { gameThreadMain(params); }
+void runGameThread(void* params) {
+    gameThreadMain(params);
+}
 
 int32_t launchGameThread(Console& console) {
     printf("Initialisation de la fenetre\n");

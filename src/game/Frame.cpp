@@ -53,8 +53,8 @@ void drawNames(const Jeu& jeu) {
     bool inView[MAX_PLAYERS];
     for (int32_t k = 0; k < MAX_PLAYERS; ++k) {
         const Joueur& r = jeu.remotePlayers[k];
-        inView[k] = r.state == PLAYER_PRESENT &&
-                    isPlayerInView(me.posX, me.posY, me.yaw, r.posX, r.posY);
+        inView[k] =
+            r.state == PLAYER_PRESENT && isPlayerInView(me.posX, me.posY, me.yaw, r.posX, r.posY);
     }
     int32_t shown = 0;
     for (int32_t k = 0; k < MAX_PLAYERS; ++k) {
@@ -138,6 +138,8 @@ void drawReticle(const Jeu& jeu) {
 void drawHealthBar(const Jeu& jeu) {
     const double health = jeu.localPlayer.health;
     const double right = 10.0 + std::trunc(200.0 * health / 100.0);
+    // From death to respawn the health is 0 or below: no bar, rather than one drawn leftwards.
+    if (!(right > 10.0)) return;
     glDisable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
     glColor3d(1, 0, 0);

@@ -13,6 +13,7 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -26,16 +27,21 @@ const GLfloat GREY[4] = {0.7f, 0.7f, 0.7f, 1.0f};
 // The game record is large and lives as long as the game thread: one static instance.
 Jeu theGame;
 
-// freeglut ends the process if a sphere is drawn before glutInit, so it is called once,
-// here, after a window (hence an X display) has been opened.
+// freeglut ends the process if a sphere is drawn before glutInit, and on a second glutInit;
+// so it is called once per process, here, after a window on an X display has been opened.
 void initGlutOnce() {
-    static bool done = false;
-    if (done) return;
+    if (glutGet(GLUT_INIT_STATE) != 0) return;
     int argc = 1;
     char name[] = "brumevoltigeante";
     char* argv[] = {name, nullptr};
     glutInit(&argc, argv);
-    done = true;
+}
+
+// Without an X display SDL may still start an off-screen or other driver, but glutInit
+// would then end the whole process: only the X11 driver counts as a window on a screen.
+bool videoOnX11() {
+    char driver[32] = {};
+    return SDL_VideoDriverName(driver, sizeof driver) != nullptr && strcmp(driver, "x11") == 0;
 }
 
 void setGlState(const Options& o) {
@@ -54,8 +60,9 @@ void setGlState(const Options& o) {
     glClearColor(GREY[0], GREY[1], GREY[2], GREY[3]);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
+    // The visibility comes from the options file: its product is taken wide, never overflowing.
     gluPerspective(70.0, static_cast<double>(o.width) / static_cast<double>(o.height), 1.0,
-                   static_cast<double>(o.visibility * 200));
+                   static_cast<double>(static_cast<int64_t>(o.visibility) * 200));
 }
 
 // Prints the path, loads it; 0 (after the error line) when it cannot be loaded.
@@ -96,7 +103,9 @@ void copyName(char (&dst)[64], const char* src) {
 
 } // namespace
 
-int32_t frameBudget(int32_t maxFps) { return maxFps > 0 ? 1000 / maxFps : 0; }
+int32_t frameBudget(int32_t maxFps) {
+    return maxFps > 0 ? 1000 / maxFps : 0;
+}
 
 int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber,
                  Reseau* reseau) {
@@ -109,7 +118,7 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
     jeu.workTimer.clear();
 
     printf("\nInitialisation de SDL\n");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0 || !videoOnX11()) return 1;
     printf("Changement du titre de la fenetre\n");
     SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
     printf("Initialisation d'opengl\n");
@@ -139,17 +148,22 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
 
     printf("Initialisation des sons\n");
     jeu.son.initSounds();
-    for (const char* file : SOUND_FILES) jeu.son.loadSound(file);
+    for (const char* file : SOUND_FILES)
+        jeu.son.loadSound(file);
 
     initSnapshots(jeu.joueurs);
     jeu.deathTimer = DEATH_TIMER_ALIVE;
-    for (int32_t& m : jeu.versionMismatches) m = 0;
+    for (int32_t& m : jeu.versionMismatches)
+        m = 0;
     SDL_EnableKeyRepeat(500, 50);
     return 0;
 }
 
 void paceFrame(Jeu& jeu) {
-    jeu.fireCooldown -= static_cast<int32_t>(jeu.frameTimer.elapsed);
+    // A long time without a shot must not wrap the cooldown round to a large positive value.
+    const int64_t cooldown =
+        static_cast<int64_t>(jeu.fireCooldown) - static_cast<int64_t>(jeu.frameTimer.elapsed);
+    jeu.fireCooldown = cooldown < INT32_MIN ? INT32_MIN : static_cast<int32_t>(cooldown);
     jeu.workTimer.tick();
     const int64_t left =
         static_cast<int64_t>(frameBudget(jeu.maxFps)) - static_cast<int64_t>(jeu.workTimer.elapsed);

@@ -62,8 +62,7 @@ uint32_t gameThreadMain(void* params);
 
 // Opens the window, sets the GL state, loads textures, font, map (host) and sounds.
 // 0 on success, 1 at the first failure.
-int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber,
-                 Reseau* reseau);
+int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber, Reseau* reseau);
 
 // First step of every frame: sleeps what is left of the frame budget.
 void paceFrame(Jeu& jeu);

@@ -1,0 +1,188 @@
+// The game loop's own arithmetic and records, without a window: frame pacing and the fire
+// cooldown, placing the players, storing a remote state, and the mouse capture.
+#include "game/Input.h"
+#include "game/Jeu.h"
+#include "net/Reseau.h"
+#include "platform/Clock.h"
+#include "platform/Keyboard.h"
+
+#include "../support/JeuFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct GameLoop : ::testing::Test {
+    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
+    std::unique_ptr<Reseau> reseau{new Reseau()};
+
+    void TearDown() override {
+        testsupport::centreFakeCursor();
+        platform::useFakeInput(false);
+    }
+    // A pacing step that starts with the previous frame's work just done.
+    uint32_t paceAfterWork(uint32_t workMs) {
+        const uint32_t start = platform::ticks();
+        jeu->workTimer.previous = start - workMs;
+        jeu->frameTimer.previous = start;
+        paceFrame(*jeu);
+        return platform::ticks() - start;
+    }
+};
+
+} // namespace
+
+TEST(FrameBudget, WholeMillisecondsOfTheCapAndNoSleepWithoutOne) {
+    EXPECT_EQ(frameBudget(300), 3);
+    EXPECT_EQ(frameBudget(1000), 1);
+    EXPECT_EQ(frameBudget(1001), 0);
+    EXPECT_EQ(frameBudget(INT32_MAX), 0);
+    EXPECT_EQ(frameBudget(1), 1000);
+    EXPECT_EQ(frameBudget(30), 33);
+    // The options editor accepts any number: no cap means no sleep, never a division by 0.
+    EXPECT_EQ(frameBudget(0), 0);
+    EXPECT_EQ(frameBudget(-5), 0);
+    EXPECT_EQ(frameBudget(INT32_MIN), 0);
+}
+
+TEST_F(GameLoop, PacingLowersTheCooldownByTheLastWholeFrame) {
+    jeu->maxFps = 0;
+    jeu->fireCooldown = 333;
+    jeu->frameTimer.elapsed = 40;
+    paceAfterWork(0);
+    EXPECT_EQ(jeu->fireCooldown, 293);
+    // Long without a shot: the cooldown stays far below zero instead of wrapping round.
+    jeu->fireCooldown = INT32_MIN + 10;
+    jeu->frameTimer.elapsed = 1000;
+    paceFrame(*jeu);
+    EXPECT_EQ(jeu->fireCooldown, INT32_MIN);
+    jeu->frameTimer.elapsed = UINT32_MAX;
+    paceFrame(*jeu);
+    EXPECT_EQ(jeu->fireCooldown, INT32_MIN);
+}
+
+TEST_F(GameLoop, FirstFrameAllowsNoShotAndMeasuresFromZero) {
+    jeu->maxFps = 0;
+    jeu->fireCooldown = 0;
+    jeu->frameTimer.clear();
+    jeu->workTimer.clear();
+    paceFrame(*jeu);
+    EXPECT_EQ(jeu->fireCooldown, 0);
+    EXPECT_EQ(jeu->frameTimer.elapsed, jeu->frameTimer.now);
+}
+
+TEST_F(GameLoop, PacingSleepsWhatTheWorkLeftOfTheBudget) {
+    jeu->maxFps = 20; // 50 ms a frame
+    const uint32_t slept = paceAfterWork(0);
+    EXPECT_GE(slept, 49u);
+    EXPECT_LT(slept, 1000u);
+    EXPECT_GE(jeu->frameTimer.elapsed, 49u);
+
+    jeu->maxFps = 2; // 500 ms a frame, but 1000 were already spent working: no sleep
+    EXPECT_LT(paceAfterWork(1000), 400u);
+}
+
+TEST_F(GameLoop, ClientStartsUnnumberedAmongAbsentPlayers) {
+    jeu->reseau = reseau.get(); // never started: a client's host flag
+    jeu->options.colour = 5;
+    Joueur& me = jeu->localPlayer;
+    me.yaw = 40;
+    me.pitch = -10;
+    me.sentYaw = 40;
+    me.damageFlash = 0.5;
+    me.score = 12;
+    me.stateSendTimer = 300;
+    for (Joueur& r : jeu->remotePlayers)
+        r.state = PLAYER_PRESENT;
+    initPlayers(*jeu);
+    EXPECT_EQ(me.id, -1);
+    EXPECT_EQ(me.health, 75.0);
+    EXPECT_EQ(me.colour, 5);
+    EXPECT_EQ(me.yaw, 0.0);
+    EXPECT_EQ(me.pitch, 0.0);
+    EXPECT_EQ(me.sentYaw, 0.0);
+    EXPECT_EQ(me.damageFlash, 0.0);
+    EXPECT_EQ(me.score, 0);
+    EXPECT_EQ(me.stateSendTimer, 0);
+    EXPECT_EQ(me.state, 0);
+    for (int32_t k = 0; k < MAX_PLAYERS; ++k)
+        EXPECT_EQ(jeu->remotePlayers[k].state, PLAYER_ABSENT) << k;
+}
+
+TEST_F(GameLoop, HostStandsInTheMiddleOfItsSpawnCell) {
+    reseau->host = 1;
+    jeu->reseau = reseau.get();
+    jeu->map.spawns[0] = {3, 4};
+    jeu->map.spawnCount = 1;
+    initPlayers(*jeu);
+    EXPECT_EQ(jeu->localPlayer.posX, 350.0);
+    EXPECT_EQ(jeu->localPlayer.posY, 450.0);
+    EXPECT_EQ(jeu->localPlayer.id, -1); // the host numbers itself at the first dispatch
+    EXPECT_EQ(jeu->remotePlayers[HOST_ID].state, PLAYER_ABSENT);
+
+    jeu->map.spawnCount = 0; // no spawn point: the default cell
+    initPlayers(*jeu);
+    EXPECT_EQ(jeu->localPlayer.posX, 150.0);
+    EXPECT_EQ(jeu->localPlayer.posY, 150.0);
+}
+
+TEST_F(GameLoop, RemoteStateGoesIntoItsSlotOnly) {
+    Joueur& slot = jeu->remotePlayers[3];
+    slot.state = PLAYER_PRESENT;
+    slot.score = 4;
+    slot.colour = 6;
+    strcpy(slot.name, "Zorro");
+    const uint8_t keys[4] = {1, 0, 0, 1};
+    applyRemoteState(*jeu, 3, 250.5, -20, 720, -88, keys);
+    EXPECT_EQ(slot.posX, 250.5);
+    EXPECT_EQ(slot.posY, -20.0);
+    EXPECT_EQ(slot.yaw, 720.0);
+    EXPECT_EQ(slot.pitch, -88.0);
+    EXPECT_EQ(memcmp(slot.keys, keys, 4), 0);
+    EXPECT_EQ(slot.state, PLAYER_PRESENT);
+    EXPECT_EQ(slot.score, 4);
+    EXPECT_EQ(slot.colour, 6);
+    EXPECT_STREQ(slot.name, "Zorro");
+
+    Joueur before[MAX_PLAYERS];
+    memcpy(before, jeu->remotePlayers, sizeof before);
+    Joueur localBefore;
+    memcpy(&localBefore, &jeu->localPlayer, sizeof localBefore);
+    for (int32_t n : {8, -1, 100, INT32_MIN, INT32_MAX})
+        applyRemoteState(*jeu, n, 1, 2, 3, 4, keys);
+    EXPECT_EQ(memcmp(before, jeu->remotePlayers, sizeof before), 0);
+    EXPECT_EQ(memcmp(&localBefore, &jeu->localPlayer, sizeof localBefore), 0);
+}
+
+TEST_F(GameLoop, CapturedMouseIsReadAgainstTheWindowCentreAndPutBack) {
+    jeu->options.width = 320;
+    jeu->options.height = 240;
+    int32_t x = 0, y = 0;
+
+    platform::setFakeCursor(200, 100);
+    updateMouseCapture(*jeu);
+    EXPECT_EQ(jeu->cursorPos[0], 200);
+    EXPECT_EQ(jeu->cursorPos[1], 100);
+    EXPECT_EQ(jeu->mouseDx, 40);
+    EXPECT_EQ(jeu->mouseDy, -20);
+    platform::readCursor(x, y);
+    EXPECT_EQ(x, 160);
+    EXPECT_EQ(y, 120);
+
+    // A free mouse or an open chat line: offsets still computed, the cursor left alone.
+    for (int32_t captured : {0, 1}) {
+        jeu->mouseCaptured = captured;
+        jeu->chatOpen = captured;
+        platform::setFakeCursor(10, 230);
+        updateMouseCapture(*jeu);
+        EXPECT_EQ(jeu->mouseDx, -150);
+        EXPECT_EQ(jeu->mouseDy, 110);
+        platform::readCursor(x, y);
+        EXPECT_EQ(x, 10);
+        EXPECT_EQ(y, 230);
+    }
+}
