@@ -171,7 +171,9 @@ void renderFrame(Jeu& jeu) {
     drawPlayers(jeu);
     jeu.map.render();
     begin2D();
-    drawDamageFlash(jeu);
+    // At strength 0 the flash blends nothing in (alpha 0), yet it is a blended pass over the
+    // whole window: skipping it leaves every pixel as it was and saves a good part of the frame.
+    if (jeu.localPlayer.damageFlash > 0) drawDamageFlash(jeu);
     drawReticle(jeu);
     drawHealthBar(jeu);
     jeu.texte.drawMessages();
