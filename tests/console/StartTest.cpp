@@ -77,6 +77,23 @@ bool portIsFree(uint16_t port, int ms) {
     }
 }
 
+// A socket closed at the end of the test, whatever happens.
+struct Probe {
+    platform::TcpSocket socket;
+    ~Probe() { platform::closeSocket(socket); }
+};
+
+// Connects to a listener that another process may still be binding; false after `ms`.
+bool connectWithin(uint16_t port, int ms, platform::TcpSocket& out) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (platform::connectTcp("127.0.0.1", port, out) != 0) {
+        platform::closeSocket(out);
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 class StartDialogue : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -113,12 +130,12 @@ TEST_F(StartDialogue, HostWithoutDisplayListensWhileTheConsoleLivesOn) {
     ASSERT_TRUE(game.waitFor(refused, 5000)) << game.output();
     EXPECT_EQ(game.output(), dialogue);
 
-    // The map number is asked once the host listens, on the last port typed.
-    platform::TcpSocket probe;
-    ASSERT_EQ(platform::connectTcp("127.0.0.1", 65535, probe), 0);
+    // The host listens on the last port typed (its accept thread binds it meanwhile).
+    Probe probe;
+    ASSERT_TRUE(connectWithin(65535, 5000, probe.socket));
     Message welcome = {};
-    ASSERT_EQ(platform::waitReadable(probe, 3000), 0);
-    ASSERT_EQ(platform::receiveExactly(probe, &welcome, FRAME_SIZE), 0);
+    ASSERT_EQ(platform::waitReadable(probe.socket, 3000), 0);
+    ASSERT_EQ(platform::receiveExactly(probe.socket, &welcome, FRAME_SIZE), 0);
     EXPECT_EQ(welcome.type, MSG_ASSIGN_ID);
 
     ASSERT_TRUE(game.send("1"));
@@ -150,7 +167,6 @@ TEST_F(StartDialogue, HostWithoutDisplayListensWhileTheConsoleLivesOn) {
     EXPECT_TRUE(game.waitExit(5000));
     EXPECT_EQ(game.exitStatus(), 0);
     EXPECT_EQ(game.errors().find("failed to open display"), std::string::npos) << game.errors();
-    platform::closeSocket(probe);
 }
 
 TEST_F(StartDialogue, ClientThatCannotConnectFailsAndMayStartAgain) {

@@ -99,7 +99,10 @@ class GameFrame : public ::testing::Test {
         capture.start();
         const int32_t result = initGame(*jeu, o, "", -1, reseau.get());
         startupOutput = capture.stop();
-        ASSERT_EQ(result, 0) << startupOutput;
+        char driver[32] = "none";
+        SDL_VideoDriverName(driver, sizeof driver);
+        ASSERT_EQ(result, 0) << startupOutput << "video driver " << driver << ": "
+                             << SDL_GetError();
         started_ = true;
         initPlayers(*jeu);
         Joueur& me = jeu->localPlayer;
