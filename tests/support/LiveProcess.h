@@ -186,14 +186,18 @@ class LiveProcess {
         if (pid_ > 0 && !reaped_) ::kill(pid_, signal);
     }
 
-    // Waits at most `ms` for the child to end; true when it has ended.
+    // Waits at most `ms` for the child to end; true when it has ended. Then output() holds
+    // all it wrote (the reader is given up to a second more to drain the pipes).
     bool waitExit(int ms) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (isRunning()) {
             if (std::chrono::steady_clock::now() >= deadline) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return pid_ > 0;
+        if (pid_ <= 0) return false;
+        std::unique_lock<std::mutex> hold(mutex_);
+        changed_.wait_for(hold, std::chrono::seconds(1), [this] { return ended_; });
+        return true;
     }
 
     // Exit code once ended normally; -1 while running, when killed by a signal or not started.

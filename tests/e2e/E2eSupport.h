@@ -1,0 +1,293 @@
+// Real players for end-to-end tests: an X server of the test's own (so keyboard focus never
+// races with other tests), game processes driven through their console and their window,
+// and headless bots. Every wait is bounded; every process dies with its object.
+#pragma once
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "../support/GameFolder.h"
+#include "../support/LiveProcess.h"
+
+namespace e2e {
+
+using testsupport::GameFolder;
+using testsupport::GameSettings;
+using testsupport::LiveProcess;
+
+// Generous bounds: the machine is shared with other tests running at the same time.
+constexpr int STARTUP_MS = 20000;
+constexpr int REPLY_MS = 10000;
+constexpr int TOOL_MS = 10000;
+
+constexpr const char* WINDOW_READY =
+    "\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>";
+constexpr const char* BIND_FAILED = "bind a echoue";
+constexpr const char* HELP_FIRST_LINES = "\nLISTE DES COMMANDES:\n\n";
+
+inline void pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Full path of a program found in PATH, or the name itself.
+inline std::string findProgram(const std::string& name) {
+    const char* path = getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return name;
+}
+
+// A TCP port nobody listens on right now, picked by the system.
+inline int freePort() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return -1;
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    socklen_t size = sizeof a;
+    int port = -1;
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
+        port = ntohs(a.sin_port);
+    close(s);
+    return port;
+}
+
+// The number written right after `key` at or after `from` in `text`, or -1.
+inline int numberAfter(const std::string& text, const std::string& key, size_t from = 0) {
+    const size_t at = text.find(key, from);
+    if (at == std::string::npos) return -1;
+    return atoi(text.c_str() + at + key.size());
+}
+
+// The last part of a process's output, for failure messages.
+inline std::string tailOf(const LiveProcess& p, size_t bytes = 1500) {
+    const std::string out = p.output();
+    const std::string err = p.errors();
+    return "\n--- stdout (end) ---\n" + out.substr(out.size() > bytes ? out.size() - bytes : 0) +
+           "\n--- stderr (end) ---\n" + err.substr(err.size() > bytes ? err.size() - bytes : 0);
+}
+
+struct ToolResult {
+    int status = -1; // exit code, -1 when it did not end in time
+    std::string out;
+};
+
+// An Xvfb of the test's own, 640 x 480, and the X tools run against it.
+class XDisplay {
+  public:
+    // False when the server did not come up.
+    bool start() {
+        if (!server_.start(findProgram("Xvfb"), {"-displayfd", "1", "-screen", "0", "640x480x24",
+                                                 "-nolisten", "tcp", "-noreset"}))
+            return false;
+        if (!server_.waitFor("\n", STARTUP_MS)) return false;
+        const int number = atoi(server_.output().c_str());
+        name_ = ":" + std::to_string(number);
+        return true;
+    }
+    const std::string& name() const { return name_; }
+
+    // What the children need to draw here and to run without a sound card.
+    std::vector<std::string> environment() const {
+        return {"DISPLAY=" + name_, "SDL_AUDIODRIVER=dummy"};
+    }
+
+    ToolResult run(const std::string& tool, const std::vector<std::string>& args,
+                   int ms = TOOL_MS) const {
+        ToolResult r;
+        LiveProcess p;
+        if (!p.start(findProgram(tool), args, std::string(), environment())) return r;
+        p.closeInput();
+        if (p.waitExit(ms)) r.status = p.exitStatus();
+        r.out = p.output();
+        return r;
+    }
+
+  private:
+    LiveProcess server_;
+    std::string name_;
+};
+
+// One player: a game console in its own folder, with its window on the test's display.
+class Player {
+  public:
+    Player(const XDisplay& x, const GameSettings& settings) : x_(x), folder_(settings) {}
+
+    GameFolder& folder() { return folder_; }
+    LiveProcess& process() { return process_; }
+    std::string tail() const { return tailOf(process_); }
+    size_t mark() const { return process_.outputSize(); }
+    bool waitFor(const std::string& text, int ms, size_t from) {
+        return process_.waitFor(text, ms, from);
+    }
+
+    // Starts the console and waits for its first prompt.
+    bool launch() {
+        if (!folder_.ok()) return false;
+        if (!process_.start(BV_GAME_EXE, {}, folder_.path(), x_.environment())) return false;
+        return process_.waitFor("\n>>>", STARTUP_MS);
+    }
+
+    // start, s, port, map: true once the window is up and the port is ours.
+    bool host(int port, int map) {
+        const size_t from = mark();
+        send("start");
+        send("s");
+        send(std::to_string(port));
+        send(std::to_string(map));
+        return process_.waitFor(WINDOW_READY, STARTUP_MS, from) &&
+               process_.find(BIND_FAILED, from) == std::string::npos;
+    }
+
+    // start, c, address, port: true once connected and the window is up.
+    bool join(int port) {
+        const size_t from = mark();
+        send("start");
+        send("c");
+        send("127.0.0.1");
+        send(std::to_string(port));
+        return process_.waitFor("Connection Reussie\n", STARTUP_MS, from) &&
+               process_.waitFor(WINDOW_READY, STARTUP_MS, from);
+    }
+
+    bool send(const std::string& line) { return process_.send(line); }
+
+    // Types `line` at the prompt and waits for `expected` in what the console prints next.
+    bool command(const std::string& line, const std::string& expected, int ms = REPLY_MS) {
+        const size_t from = mark();
+        return send(line) && process_.waitFor(expected, ms, from);
+    }
+
+    // The game window's id ("" when there is none within `ms`).
+    std::string window(int ms = STARTUP_MS) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            const std::string id = windowNow();
+            if (!id.empty() || std::chrono::steady_clock::now() >= deadline) return id;
+            pause(100);
+        }
+    }
+
+    // True when the game window is gone within `ms`.
+    bool windowGone(int ms) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!windowNow().empty()) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            pause(100);
+        }
+        return true;
+    }
+
+    // Keyboard input goes to this game's window from now on.
+    bool focus() {
+        const std::string id = window();
+        return !id.empty() && x_.run("xdotool", {"windowfocus", "--sync", id}).status == 0;
+    }
+    bool moveTo(int x, int y) {
+        const std::string id = window();
+        return !id.empty() &&
+               x_.run("xdotool", {"windowmove", id, std::to_string(x), std::to_string(y)}).status ==
+                   0;
+    }
+    // Presses and releases keys (X key names: Return, F6, z...) in the focused window.
+    bool key(const std::string& name) {
+        return x_.run("xdotool", {"key", "--delay", "60", name}).status == 0;
+    }
+    bool type(const std::string& text) {
+        return x_.run("xdotool", {"type", "--delay", "60", text}).status == 0;
+    }
+    bool holdKey(const std::string& name, int ms) {
+        const bool down = x_.run("xdotool", {"keydown", name}).status == 0;
+        pause(ms);
+        return x_.run("xdotool", {"keyup", name}).status == 0 && down;
+    }
+
+    // The window's pixels, 3 bytes each, row by row; empty when it could not be read.
+    std::string pixels() {
+        const std::string id = window();
+        if (id.empty()) return std::string();
+        const ToolResult r = x_.run("import", {"-window", id, "-depth", "8", "rgb:-"});
+        return r.status == 0 ? r.out : std::string();
+    }
+    // The first grab with something drawn in it (the first frames come a moment after the
+    // window opens); empty when the window stays black for `ms`.
+    std::string drawnPixels(int ms = STARTUP_MS) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            const std::string p = pixels();
+            if (p.find_first_not_of('\0') != std::string::npos) return p;
+            if (std::chrono::steady_clock::now() >= deadline) return std::string();
+            pause(100);
+        }
+    }
+    bool screenshot(const std::string& file) {
+        const std::string id = window();
+        return !id.empty() && x_.run("import", {"-window", id, file}).status == 0;
+    }
+
+  private:
+    std::string windowNow() const {
+        const ToolResult r = x_.run("xdotool", {"search", "--pid", std::to_string(process_.pid())});
+        return r.out.substr(0, r.out.find('\n'));
+    }
+
+    const XDisplay& x_;
+    GameFolder folder_;
+    LiveProcess process_;
+};
+
+// A headless player (tools/bot), run from a game folder so that it walks into the walls.
+class Bot {
+  public:
+    bool start(const std::string& workDir, int port, const std::string& name,
+               std::vector<std::string> options = {}) {
+        std::vector<std::string> args = {"127.0.0.1", std::to_string(port), "--name", name};
+        args.insert(args.end(), options.begin(), options.end());
+        return process_.start(BV_BINARY_DIR "/bot", args, workDir);
+    }
+    // Its player number once the host has welcomed it, or -1.
+    int joined(int ms = STARTUP_MS) {
+        if (!process_.waitFor("joined id=", ms)) return -1;
+        if (!process_.waitFor("\n", ms, process_.find("joined id="))) return -1;
+        return numberAfter(process_.output(), "joined id=");
+    }
+    bool saw(const std::string& record, int ms = REPLY_MS, size_t from = 0) {
+        return process_.waitFor(record, ms, from);
+    }
+    LiveProcess& process() { return process_; }
+    std::string tail() const { return tailOf(process_); }
+
+  private:
+    LiveProcess process_;
+};
+
+// Share of pixels that differ between two grabs of one window, in its central region
+// (half the width and half the height), where the view of the world is and no HUD is.
+inline double centreChange(const std::string& a, const std::string& b, int width, int height) {
+    if (a.size() != b.size() || a.size() != static_cast<size_t>(width * height * 3)) return -1.0;
+    int changed = 0, total = 0;
+    for (int y = height / 4; y < height * 3 / 4; ++y)
+        for (int x = width / 4; x < width * 3 / 4; ++x) {
+            const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+            ++total;
+            if (a.compare(at, 3, b, at, 3) != 0) ++changed;
+        }
+    return static_cast<double>(changed) / total;
+}
+
+} // namespace e2e
