@@ -74,7 +74,7 @@ void fire(Jeu& jeu) {
 }
 
 // False when the key ends the game.
-bool pressKey(Jeu& jeu, int32_t sym) {
+bool pressKey(Jeu& jeu, int32_t sym, uint32_t modifiers) {
     switch (sym) {
     case SDLK_ESCAPE:
     case SDLK_F2:
@@ -96,7 +96,7 @@ bool pressKey(Jeu& jeu, int32_t sym) {
         break;
     }
     if (jeu.chatOpen != 0) {
-        const uint8_t c = chatCharacter(sym, platform::isShiftDown());
+        const uint8_t c = chatCharacter(sym, platform::wasShiftDown(modifiers));
         if (c != 0) jeu.texte.appendChat(c);
     }
     return true;
@@ -117,7 +117,7 @@ bool handleEvents(Jeu& jeu) {
                 jeu.mouseCaptured = event.active.gain;
             break;
         case SDL_KEYDOWN:
-            if (!pressKey(jeu, event.key.keysym.sym)) return false;
+            if (!pressKey(jeu, event.key.keysym.sym, event.key.keysym.mod)) return false;
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT && jeu.fireCooldown < 0) fire(jeu);

@@ -9,6 +9,9 @@ namespace platform {
 // Key codes are SDL 1.2 key symbols (SDLK_z is 'z', and so on).
 bool isKeyDown(int32_t key);
 bool isShiftDown();
+// Shift as it was when a key event was made, from the event's modifier bits: several events
+// can wait for one frame, and by then Shift may already be released or pressed for the next.
+bool wasShiftDown(uint32_t eventModifiers);
 
 // Cursor position in window pixels.
 void readCursor(int32_t& x, int32_t& y);

@@ -78,13 +78,13 @@ TEST_F(PlayTogether, PlayersSeeEachOtherAndTalk) {
     size_t hostFrom = host.mark(), clientFrom = client.mark();
     ASSERT_TRUE(client.focus());
     ASSERT_TRUE(client.key("Return"));
-    ASSERT_TRUE(client.type("salut a tous"));
+    ASSERT_TRUE(client.type("Salut a Tous"));
     ASSERT_TRUE(client.key("Return"));
-    EXPECT_TRUE(host.waitFor("\nclient:salut a tous\n\n>>>", REPLY_MS, hostFrom)) << host.tail();
+    EXPECT_TRUE(host.waitFor("\nclient:Salut a Tous\n\n>>>", REPLY_MS, hostFrom)) << host.tail();
     // The host's relay brings the line back to its author too.
-    EXPECT_TRUE(client.waitFor("\nclient:salut a tous\n\n>>>", REPLY_MS, clientFrom))
+    EXPECT_TRUE(client.waitFor("\nclient:Salut a Tous\n\n>>>", REPLY_MS, clientFrom))
         << client.tail();
-    EXPECT_TRUE(watcher.saw("recv type=16 arg=" + id + " text=salut a tous\n")) << watcher.tail();
+    EXPECT_TRUE(watcher.saw("recv type=16 arg=" + id + " text=Salut a Tous\n")) << watcher.tail();
 
     // `dire` on the host's console reaches every player.
     clientFrom = client.mark();
