@@ -62,6 +62,13 @@ fuzz-ci:
 fuzz-merge:
 	fuzz/run --merge $(FUZZ_BUILD)
 
+# Benchmarks: a Release build of their own, then bench/run prints each figure beside its
+# reference measured in the same run. Figures mean most on a quiet machine.
+bench: deps
+	cmake -S . -B build-bench -DBV_BENCH=ON -DBV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build build-bench -j$(JOBS)
+	bench/run build-bench
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
