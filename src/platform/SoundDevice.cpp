@@ -46,10 +46,10 @@ SoundSample* SoundDevice::load(const char* path) {
         if (chunk == nullptr) return nullptr;
     } else {
         // Silent: still tell a missing or broken file from a good one.
-        SDL_AudioSpec spec;
+        SDL_AudioSpec format;
         Uint8* data = nullptr;
         Uint32 length = 0;
-        if (SDL_LoadWAV(native, &spec, &data, &length) == nullptr) return nullptr;
+        if (SDL_LoadWAV(native, &format, &data, &length) == nullptr) return nullptr;
         SDL_FreeWAV(data);
     }
     SoundSample* sample = new (std::nothrow) SoundSample{chunk};
