@@ -120,12 +120,17 @@ int32_t moveDoor(Porte& d, bool near, int32_t dt) {
     return d.motion;
 }
 
+// Whether a step from `pos` ends on the other side of the plane `line` (on the step's axis).
+bool crossesPlane(double line, double pos, double step) {
+    return (pos - line > 0) != (pos + step - line > 0);
+}
+
 // Shortens a bullet step crossing the plane `line` (its axis given by `pos`/`step`) where the
 // crossing point lies within the wall's span and heights.
 bool shortenAtPlane(double line, double pos, double along, double z, double& step,
                     double& stepAlong, double& stepZ, double from, double to, double zl,
                     double zh) {
-    if ((pos - line > 0) == (pos + step - line > 0)) return false;
+    if (!crossesPlane(line, pos, step)) return false;
     const double d = line - pos;
     const double o = d * stepAlong / step;
     const double oz = d * stepZ / step;
@@ -227,13 +232,17 @@ void Map::clipShot(Balle& bullet, double& dx, double& dy, double& dz) const {
     const int32_t count = bounded(wallCount, MAP_WALLS);
     for (int32_t i = 0; i < count; ++i) {
         const Mur& w = walls[i];
+        const bool horizontal = w.orientation == 'h';
         const double line = w.line * CELL;
+        // Most walls are nowhere near the step: ruled out before the rest is worked out, the
+        // very test shortenAtPlane starts with, so the outcome is the same.
+        if (!crossesPlane(line, horizontal ? bullet.y : bullet.x, horizontal ? dy : dx)) continue;
         const double from = w.from * CELL;
         const double to = w.to * CELL;
         const double zl = w.minHeight * CELL;
         const double zh = w.maxHeight * CELL;
         const bool hit =
-            w.orientation == 'h'
+            horizontal
                 ? shortenAtPlane(line, bullet.y, bullet.x, bullet.z, dy, dx, dz, from, to, zl, zh)
                 : shortenAtPlane(line, bullet.x, bullet.y, bullet.z, dx, dy, dz, from, to, zl, zh);
         if (hit) bullet.stopped = 1;
