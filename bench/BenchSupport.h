@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "map/Map.h"
 #include "net/Protocole.h"
 #include "net/Reseau.h"
 #include "options/Options.h"
@@ -80,6 +83,21 @@ inline void statePayload(uint8_t payload[PAYLOAD_SIZE], double ticks, double x, 
     const double fields[4] = {x, y, yaw, 0.0};
     memcpy(payload + STATE_TICKS_AT, &ticks, sizeof ticks);
     memcpy(payload + STATE_POS_X_AT, fields, sizeof fields);
+}
+
+// Loads a map for play without a window: the loader reports every texture it cannot load,
+// which would bury the report, so its console lines go nowhere.
+inline int32_t loadQuietly(Map& map, const char* name, int32_t number) {
+    fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    FILE* sink = fopen("/dev/null", "w");
+    if (sink != nullptr) dup2(fileno(sink), STDOUT_FILENO);
+    const int32_t result = map.load(name, 1, number);
+    fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    if (sink != nullptr) fclose(sink);
+    return result;
 }
 
 // A free TCP port on this machine right now (the system's choice), or 0.

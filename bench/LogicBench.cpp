@@ -59,20 +59,6 @@ void drainEntry(void* params) {
     }
 }
 
-// The map loader reports every texture it cannot load (no window here): keep it quiet.
-int32_t loadQuietly(Map& map, const char* name, int32_t number) {
-    fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    FILE* sink = fopen("/dev/null", "w");
-    if (sink != nullptr) dup2(fileno(sink), STDOUT_FILENO);
-    const int32_t result = map.load(name, 1, number);
-    fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    if (sink != nullptr) fclose(sink);
-    return result;
-}
-
 // The game as initGame leaves it on a host, without window, textures or sound.
 void setUpGame(Host& h) {
     Jeu& jeu = *h.jeu;
@@ -147,7 +133,7 @@ Host* setUpHost() {
     setConsoleOutput(fopen("/dev/null", "w"));
     Host* h = new Host();
     setUpGame(*h);
-    if (loadQuietly(h->jeu->map, "maps\\stress.map", 3) != 0) return nullptr;
+    if (bench::loadQuietly(h->jeu->map, "maps\\stress.map", 3) != 0) return nullptr;
     h->reseau.startNetwork(1, platform::TcpSocket(), 0);
     initPlayers(*h->jeu);
     if (!joinClients(*h)) return nullptr;
