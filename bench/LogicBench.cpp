@@ -106,6 +106,8 @@ void placeScene(Host& h) {
     auto cellCentre = [](int32_t c) { return (c + 0.5) * 100.0; };
     jeu.localPlayer.posX = cellCentre(map.spawns[0].x);
     jeu.localPlayer.posY = cellCentre(map.spawns[0].y);
+    // Z has been held for a while: no key change forces a state out every frame.
+    jeu.localPlayer.keys[KEY_FORWARD] = 1;
     for (int32_t i = 0; i < CLIENTS; ++i) {
         Joueur& r = jeu.remotePlayers[i];
         r.posX = cellCentre(map.spawns[i + 1].x);
