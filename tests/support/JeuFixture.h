@@ -1,9 +1,13 @@
-// A game record without a window, driven by the fake keyboard and cursor, and a raw socket
-// peer that sees what the game sends as a connected client would to its host.
+// Game records without a window, driven by the fake keyboard and cursor, and a raw socket
+// on 127.0.0.1 that plays the other end of a game's connection. Every read is bounded.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "game/Jeu.h"
 #include "net/Reseau.h"
@@ -27,11 +31,20 @@ inline void centreFakeCursor() {
     platform::setFakeCursor(FIXTURE_WIDTH / 2, FIXTURE_HEIGHT / 2);
 }
 
-// A fresh game on an empty map: the local player is the host (7), alive with 75 points at
-// (1000, 1000) looking along +x, mouse captured, chat closed, every remote slot absent, no
-// transport. The record is large, so it lives on the heap.
-inline std::unique_ptr<Jeu> makeTestJeu() {
+// Empty map, bullets, messages and snapshots; the record is large, so it lives on the heap.
+inline std::unique_ptr<Jeu> blankJeu() {
     std::unique_ptr<Jeu> jeu(new Jeu());
+    jeu->map.clear();
+    jeu->tir.init();
+    jeu->texte.initMessages();
+    initSnapshots(jeu->joueurs);
+    return jeu;
+}
+
+// The local player is the host (7), alive with 75 points at (1000, 1000) looking along +x,
+// mouse captured, chat closed, every remote slot absent, no transport.
+inline std::unique_ptr<Jeu> makeTestJeu() {
+    std::unique_ptr<Jeu> jeu = blankJeu();
     jeu->options.width = FIXTURE_WIDTH;
     jeu->options.height = FIXTURE_HEIGHT;
     jeu->options.verticalSensitivity = 100;
@@ -39,10 +52,6 @@ inline std::unique_ptr<Jeu> makeTestJeu() {
     jeu->mouseCaptured = 1;
     jeu->chatOpen = 0;
     jeu->deathTimer = DEATH_TIMER_ALIVE;
-    jeu->map.clear();
-    jeu->tir.init();
-    jeu->texte.initMessages();
-    initSnapshots(jeu->joueurs);
     Joueur& me = jeu->localPlayer;
     me.id = HOST_ID;
     me.health = 75.0;
@@ -58,49 +67,98 @@ inline std::unique_ptr<Jeu> makeTestJeu() {
     return jeu;
 }
 
-// A listening socket on 127.0.0.1 that a client transport joins; the accepted end reads the
-// frames the game sends. Every read is bounded in time.
+struct Payload {
+    uint8_t bytes[PAYLOAD_SIZE] = {};
+};
+
+inline Payload text(const std::string& s) {
+    Payload p;
+    memcpy(p.bytes, s.data(), std::min(s.size(), size_t(PAYLOAD_SIZE)));
+    return p;
+}
+
+inline Payload doubles(std::initializer_list<double> values) {
+    Payload p;
+    memcpy(p.bytes, values.begin(), values.size() * sizeof(double));
+    return p;
+}
+
+inline double doubleAt(const Message& m, size_t at = 0) {
+    double v;
+    memcpy(&v, m.payload + at, sizeof v);
+    return v;
+}
+
+inline std::string textOf(const Message& m) {
+    const char* t = reinterpret_cast<const char*>(m.payload);
+    return std::string(t, strnlen(t, PAYLOAD_SIZE));
+}
+
+// Two connected ends on 127.0.0.1; false (both invalid or closed) when that failed.
+inline bool loopbackPair(platform::TcpSocket& a, platform::TcpSocket& b) {
+    platform::TcpSocket listener;
+    if (platform::listenTcp(0, 1, listener) != 0) return false;
+    const int32_t port = platform::localPort(listener);
+    if (port > 0 && platform::connectTcp("127.0.0.1", uint16_t(port), a) == 0)
+        b = platform::acceptTcp(listener);
+    platform::closeSocket(listener);
+    if (a.valid() && b.valid()) return true;
+    platform::closeSocket(a);
+    platform::closeSocket(b);
+    return false;
+}
+
+// One raw end of a connection, speaking whole frames.
 class FramePeer {
   public:
+    platform::TcpSocket socket;
+    int32_t sequence = 0;
+
     ~FramePeer() {
-        if (reseau_) reseau_->stopNetwork();
-        platform::closeSocket(peer_);
-        platform::closeSocket(listener_);
+        if (reseau_ != nullptr) reseau_->stopNetwork();
+        platform::closeSocket(socket);
     }
 
     // Starts `reseau` as a client connected to this peer. True when connected.
     bool connect(Reseau& reseau) {
-        if (platform::listenTcp(0, 1, listener_) != 0) return false;
-        const int32_t port = platform::localPort(listener_);
         platform::TcpSocket client;
-        if (port <= 0 ||
-            platform::connectTcp("127.0.0.1", static_cast<uint16_t>(port), client) != 0) {
-            platform::closeSocket(client);
-            return false;
-        }
-        peer_ = platform::acceptTcp(listener_);
-        if (!peer_.valid()) {
-            platform::closeSocket(client);
-            return false;
-        }
+        if (!loopbackPair(client, socket)) return false;
         reseau.startNetwork(0, client, -1);
         reseau_ = &reseau;
         return true;
     }
 
+    // Rising sequence words, never 0: the receiver drops none of them.
+    void send(int32_t type, int32_t argument, const Payload& p = Payload()) {
+        Message m = {++sequence, type, argument, 0, {}};
+        memcpy(m.payload, p.bytes, PAYLOAD_SIZE);
+        platform::sendAll(socket, &m, FRAME_SIZE);
+    }
     // The next frame within `waitMs`; false when none came.
     bool read(Message& out, int32_t waitMs = 2000) {
-        if (platform::waitReadable(peer_, waitMs) != 0) return false;
-        return platform::receiveExactly(peer_, &out, FRAME_SIZE) == 0;
+        return platform::waitReadable(socket, waitMs) == 0 &&
+               platform::receiveExactly(socket, &out, FRAME_SIZE) == 0;
     }
-
     // The game sends synchronously, so a short wait is enough to see that nothing came.
-    bool quiet() { return platform::waitReadable(peer_, 50) != 0; }
+    bool quiet() { return platform::waitReadable(socket, 50) != 0; }
+
+    // Every frame that comes within `waitMs` of the one before.
+    std::vector<Message> drain(int32_t waitMs = 100) {
+        std::vector<Message> frames;
+        Message m;
+        while (frames.size() < 500 && read(m, waitMs))
+            frames.push_back(m);
+        return frames;
+    }
+    std::vector<int32_t> drainTypes() {
+        std::vector<int32_t> types;
+        for (const Message& m : drain())
+            types.push_back(m.type);
+        return types;
+    }
 
   private:
     Reseau* reseau_ = nullptr;
-    platform::TcpSocket listener_;
-    platform::TcpSocket peer_;
 };
 
 } // namespace testsupport

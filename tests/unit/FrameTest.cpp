@@ -17,20 +17,20 @@ bool seenAt(double ownYaw, double degrees, double distance, double ox = 100, dou
 
 } // namespace
 
-TEST(PlayerInView, RangeEndsJustShortOfEightHundredUnits) {
-    EXPECT_FALSE(isPlayerInView(0, 0, 0, 800, 0));
-    EXPECT_FALSE(isPlayerInView(-300, 0, 0, 500, 0));
-    EXPECT_TRUE(isPlayerInView(0, 0, 0, 799.99, 0));
-    EXPECT_TRUE(isPlayerInView(0, 0, 0, 1, 0));
-    EXPECT_FALSE(isPlayerInView(0, 0, 0, 480, 640)); // 800 away, even inside the cone
-}
-
-TEST(PlayerInView, BesideOrBehindOrOnTopIsNotInView) {
-    EXPECT_FALSE(isPlayerInView(0, 0, 0, 0, 100)); // dot exactly 0
-    EXPECT_FALSE(isPlayerInView(0, 0, 0, 0, -100));
-    EXPECT_FALSE(isPlayerInView(0, 0, 0, -100, 0));
-    EXPECT_FALSE(isPlayerInView(0, 0, 0, -100, 1));
-    EXPECT_FALSE(isPlayerInView(50, 50, 0, 50, 50)); // same place: no division by zero
+TEST(PlayerInView, OnlyAheadAndShortOfEightHundredUnits) {
+    struct Row {
+        double ox, oy, yaw, x, y;
+        bool seen;
+    };
+    const Row rows[] = {
+        {0, 0, 0, 799.99, 0, true},  {0, 0, 0, 1, 0, true},      {0, 0, 0, 800, 0, false},
+        {-300, 0, 0, 500, 0, false}, {0, 0, 0, 480, 640, false}, // 800 away, even inside the cone
+        {0, 0, 0, 0, 100, false},                                // dot exactly 0
+        {0, 0, 0, 0, -100, false},   {0, 0, 0, -100, 0, false},  {0, 0, 0, -100, 1, false},
+        {50, 50, 0, 50, 50, false}, // same place: no division by 0
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(isPlayerInView(r.ox, r.oy, r.yaw, r.x, r.y), r.seen) << r.x << "," << r.y;
     EXPECT_FALSE(seenAt(90, 270, 300));
     EXPECT_FALSE(seenAt(-45, 135, 300));
 }

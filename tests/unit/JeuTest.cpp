@@ -13,6 +13,9 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -99,16 +102,10 @@ TEST_F(GameLoop, ClientStartsUnnumberedAmongAbsentPlayers) {
     for (Joueur& r : jeu->remotePlayers)
         r.state = PLAYER_PRESENT;
     initPlayers(*jeu);
-    EXPECT_EQ(me.id, -1);
-    EXPECT_EQ(me.health, 75.0);
-    EXPECT_EQ(me.colour, 5);
-    EXPECT_EQ(me.yaw, 0.0);
-    EXPECT_EQ(me.pitch, 0.0);
-    EXPECT_EQ(me.sentYaw, 0.0);
-    EXPECT_EQ(me.damageFlash, 0.0);
-    EXPECT_EQ(me.score, 0);
-    EXPECT_EQ(me.stateSendTimer, 0);
-    EXPECT_EQ(me.state, 0);
+    EXPECT_EQ(std::make_tuple(me.id, me.health, me.colour, me.score, me.stateSendTimer, me.state),
+              std::make_tuple(-1, 75.0, 5, 0, 0, 0));
+    EXPECT_EQ(std::vector<double>({me.yaw, me.pitch, me.sentYaw, me.damageFlash}),
+              std::vector<double>(4, 0.0));
     for (int32_t k = 0; k < MAX_PLAYERS; ++k)
         EXPECT_EQ(jeu->remotePlayers[k].state, PLAYER_ABSENT) << k;
 }
@@ -138,15 +135,11 @@ TEST_F(GameLoop, RemoteStateGoesIntoItsSlotOnly) {
     strcpy(slot.name, "Zorro");
     const uint8_t keys[4] = {1, 0, 0, 1};
     applyRemoteState(*jeu, 3, 250.5, -20, 720, -88, keys);
-    EXPECT_EQ(slot.posX, 250.5);
-    EXPECT_EQ(slot.posY, -20.0);
-    EXPECT_EQ(slot.yaw, 720.0);
-    EXPECT_EQ(slot.pitch, -88.0);
+    EXPECT_EQ(std::vector<double>({slot.posX, slot.posY, slot.yaw, slot.pitch}),
+              std::vector<double>({250.5, -20, 720, -88}));
     EXPECT_EQ(memcmp(slot.keys, keys, 4), 0);
-    EXPECT_EQ(slot.state, PLAYER_PRESENT);
-    EXPECT_EQ(slot.score, 4);
-    EXPECT_EQ(slot.colour, 6);
-    EXPECT_STREQ(slot.name, "Zorro");
+    EXPECT_EQ(std::make_tuple(slot.state, slot.score, slot.colour, std::string(slot.name)),
+              std::make_tuple(int32_t(PLAYER_PRESENT), 4, 6, std::string("Zorro")));
 
     Joueur before[MAX_PLAYERS];
     memcpy(before, jeu->remotePlayers, sizeof before);
@@ -165,13 +158,10 @@ TEST_F(GameLoop, CapturedMouseIsReadAgainstTheWindowCentreAndPutBack) {
 
     platform::setFakeCursor(200, 100);
     updateMouseCapture(*jeu);
-    EXPECT_EQ(jeu->cursorPos[0], 200);
-    EXPECT_EQ(jeu->cursorPos[1], 100);
-    EXPECT_EQ(jeu->mouseDx, 40);
-    EXPECT_EQ(jeu->mouseDy, -20);
     platform::readCursor(x, y);
-    EXPECT_EQ(x, 160);
-    EXPECT_EQ(y, 120);
+    EXPECT_EQ(std::vector<int32_t>(
+                  {jeu->cursorPos[0], jeu->cursorPos[1], jeu->mouseDx, jeu->mouseDy, x, y}),
+              std::vector<int32_t>({200, 100, 40, -20, 160, 120}));
 
     // A free mouse or an open chat line: offsets still computed, the cursor left alone.
     for (int32_t captured : {0, 1}) {
@@ -179,10 +169,8 @@ TEST_F(GameLoop, CapturedMouseIsReadAgainstTheWindowCentreAndPutBack) {
         jeu->chatOpen = captured;
         platform::setFakeCursor(10, 230);
         updateMouseCapture(*jeu);
-        EXPECT_EQ(jeu->mouseDx, -150);
-        EXPECT_EQ(jeu->mouseDy, 110);
         platform::readCursor(x, y);
-        EXPECT_EQ(x, 10);
-        EXPECT_EQ(y, 230);
+        EXPECT_EQ(std::vector<int32_t>({jeu->mouseDx, jeu->mouseDy, x, y}),
+                  std::vector<int32_t>({-150, 110, 10, 230}));
     }
 }

@@ -2,6 +2,7 @@
 // do to either side.
 #include "ProtocoleFixture.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -63,11 +64,8 @@ TEST_F(ClientGame, ScoresListTheHostAndOthersButNotItself) {
     deliver(MSG_NAME, 7, text("hote"));
     deliver(MSG_SCORE, 7, doubles({5}));
     jeu->localPlayer.score = 3;
-    testsupport::StdoutCapture out;
-    out.start();
     reseau.post(MSG_SHOW_SCORES, 0, nullptr);
-    dispatchMessages(*jeu);
-    EXPECT_EQ(out.stop(),
+    EXPECT_EQ(printed([&] { dispatchMessages(*jeu); }),
               "Score:\nScore de alice(0)=0\nScore de hote(7)=5\nMon score (1)=3!!\n\n>>>");
     EXPECT_EQ(lastMessage(*jeu), "Mon score=3!!");
 }
@@ -75,10 +73,7 @@ TEST_F(ClientGame, ScoresListTheHostAndOthersButNotItself) {
 TEST_F(ClientGame, ResetKickedAndHostLost) {
     assign(1);
     jeu->localPlayer.score = 9;
-    testsupport::StdoutCapture out;
-    out.start();
-    deliver(MSG_RESET_SCORES, 0);
-    EXPECT_EQ(out.stop(), "Remise a 0 des scores\n");
+    EXPECT_EQ(printed([&] { deliver(MSG_RESET_SCORES, 0); }), "Remise a 0 des scores\n");
     EXPECT_EQ(jeu->localPlayer.score, 0);
     const std::vector<Message> f = host.drain();
     ASSERT_EQ(f.size(), 1u);
@@ -95,14 +90,13 @@ TEST_F(ClientGame, ResetKickedAndHostLost) {
 
 TEST_F(ClientGame, LoadMapPlacesAtSpawnButRefusesEscapes) {
     MapFolder folder;
-    testsupport::StdoutCapture out;
-    out.start();
-    deliver(MSG_LOAD_MAP, 0, text("salle.map"));
-    EXPECT_EQ(jeu->localPlayer.posX, 350.0);
-    EXPECT_EQ(jeu->localPlayer.posY, 450.0);
-    for (const char* escape : {"../tour.map", "/tmp/tour.map", "\\tour.map", "C:tour.map"})
-        deliver(MSG_LOAD_MAP, 1, text(escape));
-    out.stop();
+    printed([&] {
+        deliver(MSG_LOAD_MAP, 0, text("salle.map"));
+        EXPECT_EQ(jeu->localPlayer.posX, 350.0);
+        EXPECT_EQ(jeu->localPlayer.posY, 450.0);
+        for (const char* escape : {"../tour.map", "/tmp/tour.map", "\\tour.map", "C:tour.map"})
+            deliver(MSG_LOAD_MAP, 1, text(escape));
+    });
     EXPECT_EQ(jeu->map.spawns[0].x, 3);
     EXPECT_EQ(jeu->localPlayer.posX, 350.0);
 }
@@ -161,19 +155,16 @@ TEST_P(HostileFrames, NumbersOutsideThePlayerTableSelectNothing) {
     for (int32_t k = 0; k < MAX_PLAYERS; ++k)
         before[k] = slotBytes(*jeu, k);
     const int32_t messages = messageCount(*jeu);
-    testsupport::StdoutCapture out;
-    out.start();
-    for (int32_t n : {-5, 8, 99, INT_MAX, INT_MIN}) {
-        for (int32_t type = -1; type <= 24; ++type) {
-            // These carry no player number.
-            if (type == MSG_ASSIGN_ID || type == MSG_LOAD_MAP || type == MSG_CHANGE_MAP ||
-                type == MSG_SAY || type == MSG_SHOW_SCORES || type == MSG_HOST_LOST ||
-                type == MSG_RESET_SCORES)
-                continue;
-            run(type, n, doubles({7.0, 1, 2, 3, 4, 5}));
-        }
-    }
-    EXPECT_EQ(out.stop(), "");
+    const Types unnumbered = {MSG_ASSIGN_ID,   MSG_LOAD_MAP,  MSG_CHANGE_MAP,  MSG_SAY,
+                              MSG_SHOW_SCORES, MSG_HOST_LOST, MSG_RESET_SCORES};
+    EXPECT_EQ(printed([&] {
+                  for (int32_t n : {-5, 8, 99, INT_MAX, INT_MIN})
+                      for (int32_t type = -1; type <= 24; ++type)
+                          if (std::find(unnumbered.begin(), unnumbered.end(), type) ==
+                              unnumbered.end())
+                              run(type, n, doubles({7.0, 1, 2, 3, 4, 5}));
+              }),
+              "");
     for (int32_t k = 0; k < MAX_PLAYERS; ++k)
         EXPECT_EQ(slotBytes(*jeu, k), before[k]) << k;
     EXPECT_EQ(messageCount(*jeu), messages);
@@ -188,10 +179,8 @@ TEST_P(HostileFrames, TextsWithoutTerminatorAreCutTo47) {
     EXPECT_EQ(std::string(jeu->remotePlayers[0].name), a.substr(0, 47));
     EXPECT_EQ(std::string(jeu->remotePlayers[0].version), a.substr(0, 47));
     EXPECT_EQ(lastMessage(*jeu), a.substr(0, 47) + " tente sa chance!");
-    testsupport::StdoutCapture out;
-    out.start();
-    run(MSG_CHAT, 0, text(b));
-    EXPECT_EQ(out.stop(), "\n" + a.substr(0, 47) + ":" + b.substr(0, 47) + "\n\n>>>");
+    EXPECT_EQ(printed([&] { run(MSG_CHAT, 0, text(b)); }),
+              "\n" + a.substr(0, 47) + ":" + b.substr(0, 47) + "\n\n>>>");
 }
 
 TEST_P(HostileFrames, NonFiniteAndHugeDoublesAreHarmless) {

@@ -1,7 +1,6 @@
 // A real game record (no window) on a real transport, and raw sockets on 127.0.0.1 that
 // play the other end of its connections. Every wait is bounded.
 #pragma once
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/JeuFixture.h"
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
 #include "game/Jeu.h"
@@ -20,77 +20,22 @@
 
 namespace prototest {
 
-struct Payload {
-    uint8_t bytes[PAYLOAD_SIZE] = {};
-};
-
-inline Payload text(const std::string& s) {
-    Payload p;
-    memcpy(p.bytes, s.data(), std::min(s.size(), size_t(PAYLOAD_SIZE)));
-    return p;
-}
-
-inline Payload doubles(std::initializer_list<double> values) {
-    Payload p;
-    memcpy(p.bytes, values.begin(), values.size() * sizeof(double));
-    return p;
-}
-
-inline double doubleAt(const Message& m, size_t at = 0) {
-    double v;
-    memcpy(&v, m.payload + at, sizeof v);
-    return v;
-}
-
-inline std::string textOf(const Message& m) {
-    const char* t = reinterpret_cast<const char*>(m.payload);
-    return std::string(t, strnlen(t, PAYLOAD_SIZE));
-}
-
-// One raw end of a connection, speaking whole frames.
-struct RawPeer {
-    platform::TcpSocket socket;
-    int32_t sequence = 0;
-    ~RawPeer() { platform::closeSocket(socket); }
-
-    // Rising sequence words, never 0: the receiver drops none of them.
-    void send(int32_t type, int32_t argument, const Payload& p = Payload()) {
-        Message m = {++sequence, type, argument, 0, {}};
-        memcpy(m.payload, p.bytes, PAYLOAD_SIZE);
-        platform::sendAll(socket, &m, FRAME_SIZE);
-    }
-    bool read(Message& out, int32_t waitMs = 2000) {
-        return platform::waitReadable(socket, waitMs) == 0 &&
-               platform::receiveExactly(socket, &out, FRAME_SIZE) == 0;
-    }
-    // Every frame that comes within `waitMs` of the one before.
-    std::vector<Message> drain(int32_t waitMs = 100) {
-        std::vector<Message> frames;
-        Message m;
-        while (frames.size() < 500 && read(m, waitMs))
-            frames.push_back(m);
-        return frames;
-    }
-    std::vector<int32_t> drainTypes() {
-        std::vector<int32_t> types;
-        for (const Message& m : drain())
-            types.push_back(m.type);
-        return types;
-    }
-};
+using testsupport::doubleAt;
+using testsupport::doubles;
+using testsupport::Payload;
+using testsupport::text;
+using testsupport::textOf;
+using RawPeer = testsupport::FramePeer;
+using Types = std::vector<int32_t>;
 
 // A game as initGame leaves it, without window, sound or textures.
 inline std::unique_ptr<Jeu> makeJeu(Reseau& reseau, const char* pseudo, int32_t colour) {
-    std::unique_ptr<Jeu> jeu(new Jeu());
+    std::unique_ptr<Jeu> jeu = testsupport::blankJeu();
     jeu->reseau = &reseau;
     snprintf(jeu->options.pseudo, sizeof jeu->options.pseudo, "%s", pseudo);
     jeu->options.colour = colour;
     jeu->options.smoothRemotePlayers = 1;
     snprintf(jeu->mapName, sizeof jeu->mapName, "salle.map");
-    jeu->map.clear();
-    jeu->tir.init();
-    jeu->texte.initMessages();
-    initSnapshots(jeu->joueurs);
     stopRequested = 0;
     initPlayers(*jeu);
     return jeu;
@@ -138,6 +83,14 @@ inline bool pumpUntil(Jeu& jeu, const std::function<bool()>& done) {
     return false;
 }
 
+// Runs `step` with standard output captured; what it printed.
+inline std::string printed(const std::function<void()>& step) {
+    testsupport::StdoutCapture out;
+    out.start();
+    step();
+    return out.stop();
+}
+
 // The host's side: a listening transport that raw clients join.
 class HostGame : public ::testing::Test {
   protected:
@@ -170,24 +123,23 @@ class HostGame : public ::testing::Test {
                    ? id
                    : -1;
     }
+    // Alice (0) and bob (1) joined, their welcome frames read away.
+    void joinTwo(RawPeer& alice, RawPeer& bob) {
+        ASSERT_EQ(join(alice, "alice", 2), 0);
+        ASSERT_EQ(join(bob, "bob", 6), 1);
+        alice.drain();
+        bob.drain();
+    }
 };
 
 // A client's side: its transport joined to a raw socket that plays the host.
 class ClientGame : public ::testing::Test {
   protected:
     Reseau reseau;
-    RawPeer host;
+    RawPeer host; // declared after the transport: stops it before it dies
     std::unique_ptr<Jeu> jeu = makeJeu(reseau, "moi", 3);
 
-    void SetUp() override {
-        platform::TcpSocket listener, client;
-        ASSERT_EQ(platform::listenTcp(0, 1, listener), 0);
-        ASSERT_EQ(
-            platform::connectTcp("127.0.0.1", uint16_t(platform::localPort(listener)), client), 0);
-        host.socket = platform::acceptTcp(listener);
-        platform::closeSocket(listener);
-        reseau.startNetwork(0, client, -1);
-    }
+    void SetUp() override { ASSERT_TRUE(host.connect(reseau)); }
     // Sends a frame as the host, then a marker (a score for slot 6), and runs the dispatch
     // until the marker is handled: so is everything before it.
     void deliver(int32_t type, int32_t argument, const Payload& p = Payload()) {

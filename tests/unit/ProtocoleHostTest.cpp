@@ -3,7 +3,6 @@
 #include "ProtocoleFixture.h"
 
 using namespace prototest;
-using Types = std::vector<int32_t>;
 
 namespace {
 
@@ -30,10 +29,7 @@ TEST_F(HostGame, NewcomerLearnsHostThenOthersThenItselfThenTheMap) {
     jeu->remotePlayers[0].score = 4;
     alice.drain();
     const int32_t messages = messageCount(*jeu);
-    testsupport::StdoutCapture out;
-    out.start();
-    ASSERT_EQ(join(bob, "bob", 6), 1);
-    EXPECT_EQ(out.stop(), "\nNouveau joueur id: 1\n\n>>>");
+    EXPECT_EQ(printed([&] { ASSERT_EQ(join(bob, "bob", 6), 1); }), "\nNouveau joueur id: 1\n\n>>>");
 
     expectBlock(bob, HOST_ID, "hote", 0, 5);
     expectBlock(bob, 0, "alice", 4, 2);
@@ -52,17 +48,14 @@ TEST_F(HostGame, NewcomerLearnsHostThenOthersThenItselfThenTheMap) {
 
 TEST_F(HostGame, RelaysToAllButNotShotsOfAbsentPlayers) {
     RawPeer alice, bob;
-    ASSERT_EQ(join(alice, "alice", 2), 0);
-    ASSERT_EQ(join(bob, "bob", 6), 1);
-    alice.drain();
-    bob.drain();
+    joinTwo(alice, bob);
     alice.send(MSG_SHOT, 3, doubles({100, 100, 117, 10000, 0, 0})); // nobody is player 3
     alice.send(MSG_SHOT, 0, doubles({100, 100, 117, 10000, 0, 0}));
     alice.send(MSG_CHAT, 0, text("salut"));
-    testsupport::StdoutCapture out;
-    out.start();
-    ASSERT_TRUE(pumpUntil(*jeu, [&] { return lastMessage(*jeu) == "alice:salut"; }));
-    EXPECT_EQ(out.stop(), "\nalice:salut\n\n>>>");
+    EXPECT_EQ(printed([&] {
+                  ASSERT_TRUE(pumpUntil(*jeu, [&] { return lastMessage(*jeu) == "alice:salut"; }));
+              }),
+              "\nalice:salut\n\n>>>");
     EXPECT_EQ(jeu->tir.nextSlot, 1);
     EXPECT_EQ(jeu->tir.balles[0].owner, 0);
     EXPECT_EQ(alice.drainTypes(), (Types{MSG_SHOT, MSG_CHAT}));
@@ -71,10 +64,7 @@ TEST_F(HostGame, RelaysToAllButNotShotsOfAbsentPlayers) {
 
 TEST_F(HostGame, ClientCannotSendWhatOnlyTheHostPostsToItself) {
     RawPeer alice, bob;
-    ASSERT_EQ(join(alice, "alice", 2), 0);
-    ASSERT_EQ(join(bob, "bob", 6), 1);
-    alice.drain();
-    bob.drain();
+    joinTwo(alice, bob);
     jeu->localPlayer.score = 4;
     alice.send(MSG_KICK, 1);
     alice.send(MSG_RESET_SCORES, 0);
@@ -124,12 +114,10 @@ TEST_F(HostGame, FragGivesAPointAndATauntCutTo47) {
     const std::string name = "un_pseudo_vraiment_beaucoup_trop_long_xx"; // 40 characters
     ASSERT_EQ(join(victim, name.c_str(), 2), 0);
     victim.drain();
-    testsupport::StdoutCapture out;
-    out.start();
     victim.send(MSG_FRAG, 0, doubles({3.0})); // somebody else's kill: relayed only
     victim.send(MSG_FRAG, 0, doubles({7.0}));
-    ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->localPlayer.score == 1; }));
-    const std::string printed = out.stop();
+    const std::string said =
+        printed([&] { ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->localPlayer.score == 1; })); });
 
     const std::vector<Message> f = victim.drain();
     ASSERT_EQ(f.size(), 4u);
@@ -148,7 +136,7 @@ TEST_F(HostGame, FragGivesAPointAndATauntCutTo47) {
         known = known || taunt == std::string(full, 47);
     }
     EXPECT_TRUE(known) << taunt;
-    EXPECT_EQ(printed, "Vous gagnez un point!\n>>>\nhote:" + taunt + "\n\n>>>");
+    EXPECT_EQ(said, "Vous gagnez un point!\n>>>\nhote:" + taunt + "\n\n>>>");
     EXPECT_EQ(lastMessage(*jeu), "hote:" + taunt);
 }
 
@@ -158,14 +146,11 @@ TEST_F(HostGame, ChangeMapLoadsMovesAndTellsEveryoneButRefusesEscapes) {
     ASSERT_EQ(join(alice, "alice", 2), 0);
     alice.drain();
     jeu->localPlayer.score = 3;
-    testsupport::StdoutCapture out;
-    out.start();
     reseau.post(MSG_CHANGE_MAP, 1, text("tour.map").bytes);
     reseau.post(MSG_CHANGE_MAP, 0, text("../salle.map").bytes);
-    dispatchMessages(*jeu);
-    const std::string printed = out.stop();
-    EXPECT_NE(printed.find("\nErreur: la map \"../salle.map\" est hors du dossier du jeu, elle "
-                           "n'est pas chargee\n\n>>>"),
+    EXPECT_NE(printed([&] { dispatchMessages(*jeu); })
+                  .find("\nErreur: la map \"../salle.map\" est hors du dossier du jeu, elle "
+                        "n'est pas chargee\n\n>>>"),
               std::string::npos);
     EXPECT_EQ(jeu->mapNumber, 1);
     EXPECT_STREQ(jeu->mapName, "tour.map");
