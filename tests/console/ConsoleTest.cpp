@@ -1,25 +1,18 @@
 // The game executable driven through its console: exact output for scripted sessions.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
-#include "../support/Process.h"
+#include "../support/OptionsBytes.h"
 #include "../support/TempFolder.h"
+#include "ConsoleTexts.h"
 
 namespace {
 
-using testsupport::ProcessResult;
-using testsupport::runProcess;
-using testsupport::TempFolder;
+using namespace consoletest;
+using testsupport::optionsFile;
 
-const std::string BANNER = "################################################\n"
-                           "# Brumevoltigeante 4 - Multijoueur             #\n"
-                           "# par Vorpaxelle                               #\n"
-                           "# tapez aide pour avoir la liste des commandes #\n"
-                           "# tapez options avant de commencer             #\n"
-                           "# ou start pour lancer le jeu                  #\n"
-                           "################################################\n\n";
-const std::string P = "\n>>>";
 const std::string UNKNOWN = "Erreur: commande inconnue\n";
 const std::string HELP = "\nLISTE DES COMMANDES:\n\n"
                          "affichemap N: affiche les caract\xE9"
@@ -55,142 +48,91 @@ const std::string EDITOR_PROMPTS =
     "Enregistrement des options\n";
 const std::string NOT_HOST = "Erreur: vous n'etes pas le serveur\n";
 
-std::string le32(int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    return std::string{char(u), char(u >> 8), char(u >> 16), char(u >> 24)};
-}
-
-std::string optionsFile(const int32_t (&values)[10], const std::string& pseudo) {
-    std::string bytes;
-    for (int32_t v : values)
-        bytes += le32(v);
-    std::string field = pseudo;
-    field.resize(32, '\0');
-    return bytes + field;
-}
-
-std::string repeat(const std::string& text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i)
-        all += text;
-    return all;
-}
-
 class ConsoleSession : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(folder.ok()); }
-    // Runs the game with `input`; a clean end with status 0 is expected of every session.
-    std::string run(const std::string& input) {
-        const ProcessResult r = runProcess(BV_GAME_EXE, input, folder.path(), 5000);
-        EXPECT_FALSE(r.timedOut);
-        EXPECT_EQ(r.exitStatus, 0);
-        return r.output;
-    }
-    TempFolder folder;
+    std::string run(const std::string& input) { return runGame(folder.path(), input, 5000); }
+    testsupport::TempFolder folder;
 };
 
-TEST_F(ConsoleSession, BannerPromptAndEndOfInput) {
-    EXPECT_EQ(run(""), BANNER + P);
-    EXPECT_EQ(run("\n  \n\t\n"), BANNER + P);
-    // Nothing after quitter is read.
-    EXPECT_EQ(run("quitter\naide\n"), BANNER + P);
-    EXPECT_EQ(run("quitter"), BANNER + P);
-}
-
-TEST_F(ConsoleSession, HelpAndUnknownWords) {
-    EXPECT_EQ(run("aide\nquitter\n"), BANNER + P + HELP + P);
-    EXPECT_EQ(run("Aide\noptions\nbonjour\n"),
-              BANNER + P + UNKNOWN + P + UNKNOWN + P + UNKNOWN + P);
-    // The last command of an input without a final line break still runs.
-    EXPECT_EQ(run("aide"), BANNER + P + HELP + P);
-}
-
-TEST_F(ConsoleSession, KickNumberIsCheckedFirst) {
+TEST_F(ConsoleSession, ScriptedSessionsPrintExactly) {
+    std::string twentyArguments = "listemap";
+    for (int i = 0; i < 20; ++i)
+        twentyArguments += " 1";
     const std::string range = "Erreur: Le numero du joueur doit etre compris entre 0 et 6";
-    EXPECT_EQ(run("expulse\nexpulse 7\nexpulse -1\nexpulse 0\nexpulse 6\n"),
-              BANNER + P + range + P + range + P + range + P + P + P);
+    const std::string notStarted = "Erreur: Impossible d'afficher la map\n"
+                                   "L'initialisation du jeu n'a pas ete faite ou a echoue\n"
+                                   "Tapez start pour lancer l'initialisation\n";
+    const std::string missing = "Erreur lors du chargement du fichier: ";
+    const struct {
+        const char* maps; // "liste des maps.list", or none
+        std::string input, output;
+    } sessions[] = {
+        {nullptr, "", P},
+        {nullptr, "\n  \n\t\n", P},
+        {nullptr, "quitter\naide\n", P}, // nothing after quitter is read
+        {nullptr, "quitter", P},
+        {nullptr, "aide\nquitter\n", P + HELP + P},
+        {nullptr, "Aide\noptions\nbonjour\n", P + UNKNOWN + P + UNKNOWN + P + UNKNOWN + P},
+        // The last command of an input without a final line break still runs.
+        {nullptr, "aide", P + HELP + P},
+        {nullptr, "expulse\nexpulse 7\nexpulse -1\nexpulse 0\nexpulse 6\n",
+         P + range + P + range + P + range + P + P + P},
+        {nullptr, "listemap\nlistetexture\n",
+         P + missing + "\"liste des maps.list\"\n" + P + missing + "\"liste des textures.list\"\n" +
+             P},
+        {"<m>", twentyArguments + " aide\n", P + "m\n" + P + HELP + P},
+        // "bonjour" is read as aide's argument, not as a command.
+        {nullptr, "aide \nbonjour\n", P + HELP + P},
+        {"<salle.map><tour.map>",
+         "dire\nsalut tout le monde\nscore\nreset\nchargemap 1\nchargemap 2\nchargemap\n"
+         "affichemap 0\n",
+         P + "Votre texte:" + P + P + NOT_HOST + P + NOT_HOST + P + "Erreur: Map inexistante\n" +
+             P + "Erreur: Map inexistante\n" + P + notStarted + P},
+        // A chat line far over 47 characters: its rest never becomes commands.
+        {nullptr, "dire\n" + repeat("aide ", 40) + "\naide\n", P + "Votre texte:" + P + HELP + P},
+        // A 500-character word is one unknown command; as an argument it is one number.
+        {"<m>", std::string(500, 'x') + "\nlistemap " + std::string(500, '9') + "\n",
+         P + UNKNOWN + P + "m\n" + P},
+        {nullptr, std::string(10000, 'y') + "\n", P + UNKNOWN + P},
+        // aide takes 20 numbers; the 4980 left make commands of 21 words each: 237 full ones
+        // and a last one of 3 words.
+        {nullptr, "aide" + repeat(" 1", 5000) + "\n", P + HELP + P + repeat(UNKNOWN + P, 238)},
+    };
+    for (const auto& s : sessions) {
+        SCOPED_TRACE(s.input.substr(0, 60));
+        std::remove(folder.file("liste des maps.list").c_str());
+        if (s.maps != nullptr) folder.write("liste des maps.list", s.maps);
+        EXPECT_EQ(run(s.input), BANNER + s.output);
+    }
 }
 
 TEST_F(ConsoleSession, ListsReadTheFilesAfresh) {
     folder.write("liste des maps.list", "maps:\n  <salle.map>  numero 0\n<tour.map>\n");
     folder.write("liste des textures.list", "<salle.list><tour.list>");
-    const std::string before = run("listemap 3 4\nlistetexture\n");
-    EXPECT_EQ(before, BANNER + P + "salle.map\ntour.map\n" + P + "salle.list\ntour.list\n" + P);
+    EXPECT_EQ(run("listemap 3 4\nlistetexture\n"),
+              BANNER + P + "salle.map\ntour.map\n" + P + "salle.list\ntour.list\n" + P);
     folder.write("liste des maps.list", "<a>");
     EXPECT_EQ(run("listemap\n"), BANNER + P + "a\n" + P);
 }
 
-TEST_F(ConsoleSession, MissingListFilesPrintTheReadersMessage) {
-    EXPECT_EQ(run("listemap\nlistetexture\n"),
-              BANNER + P + "Erreur lors du chargement du fichier: \"liste des maps.list\"\n" + P +
-                  "Erreur lors du chargement du fichier: \"liste des textures.list\"\n" + P);
-}
-
-TEST_F(ConsoleSession, OptionOneWritesTheDefaults) {
+TEST_F(ConsoleSession, OptionCommandsWriteTheFile) {
     EXPECT_EQ(run("option 1\n"), BANNER + P + "Chargement des options par defaut\n" +
                                      "Creation d'un nouveau fichier option\n" + P);
-    EXPECT_EQ(folder.read("options"),
-              optionsFile({640, 480, 300, 100, 1, 100, 100, 0, 0, 1}, "noob"));
-}
+    EXPECT_EQ(folder.read("options"), optionsFile(testsupport::DEFAULT_OPTIONS, "noob"));
 
-TEST_F(ConsoleSession, EditorStoresEveryAnswer) {
     const std::string nickname40 = "Abcdefghijklmnopqrstuvwxyz0123456789WXYZ";
-    ASSERT_EQ(nickname40.size(), 40u);
     EXPECT_EQ(run("option\n800\n600\n120\n50\n0\n30\n40\n9\n1\n" + nickname40 + "\naide\n"),
               BANNER + P + EDITOR_PROMPTS + P + HELP + P);
     // Colour 9 is stored as typed, in the file's eighth integer.
     EXPECT_EQ(folder.read("options"),
               optionsFile({800, 600, 120, 50, 0, 30, 40, 9, 1, 1}, nickname40.substr(0, 31)));
-}
 
-TEST_F(ConsoleSession, EditorWithAWordForANumber) {
-    // The word stays in the input: every numeric prompt fails at once, the pseudo takes it.
+    // A word for a number stays in the input: every numeric prompt fails at once, the pseudo
+    // takes it.
     EXPECT_EQ(run("option 2\n1024 abc\naide\n"), BANNER + P + EDITOR_PROMPTS + P + HELP + P);
     EXPECT_EQ(folder.read("options"),
               optionsFile({1024, 480, 300, 100, 1, 100, 100, 0, 0, 1}, "abc"));
-}
-
-TEST_F(ConsoleSession, TwentyArgumentsThenTheNextCommand) {
-    folder.write("liste des maps.list", "<m>");
-    std::string line = "listemap";
-    for (int i = 0; i < 20; ++i)
-        line += " 1";
-    EXPECT_EQ(run(line + " aide\n"), BANNER + P + "m\n" + P + HELP + P);
-}
-
-TEST_F(ConsoleSession, TrailingSpaceWaitsForAWordOnTheNextLine) {
-    // "bonjour" is read as aide's argument, not as a command.
-    EXPECT_EQ(run("aide \nbonjour\n"), BANNER + P + HELP + P);
-}
-
-TEST_F(ConsoleSession, HostCommandsBeforeStart) {
-    folder.write("liste des maps.list", "<salle.map><tour.map>");
-    const std::string notStarted = "Erreur: Impossible d'afficher la map\n"
-                                   "L'initialisation du jeu n'a pas ete faite ou a echoue\n"
-                                   "Tapez start pour lancer l'initialisation\n";
-    EXPECT_EQ(run("dire\nsalut tout le monde\nscore\nreset\nchargemap 1\nchargemap 2\n"
-                  "chargemap\naffichemap 0\n"),
-              BANNER + P + "Votre texte:" + P + P + NOT_HOST + P + NOT_HOST + P +
-                  "Erreur: Map inexistante\n" + P + "Erreur: Map inexistante\n" + P + notStarted +
-                  P);
-}
-
-TEST_F(ConsoleSession, OverLongInputIsCutNotSpilled) {
-    // A chat line far over 47 characters: its rest never becomes commands.
-    EXPECT_EQ(run("dire\n" + repeat("aide ", 40) + "\naide\n"),
-              BANNER + P + "Votre texte:" + P + HELP + P);
-    // A 500-character word is one unknown command; as an argument it is one number.
-    folder.write("liste des maps.list", "<m>");
-    EXPECT_EQ(run(std::string(500, 'x') + "\nlistemap " + std::string(500, '9') + "\n"),
-              BANNER + P + UNKNOWN + P + "m\n" + P);
-    EXPECT_EQ(run(std::string(10000, 'y') + "\n"), BANNER + P + UNKNOWN + P);
-}
-
-TEST_F(ConsoleSession, TenKilobyteLineOfWords) {
-    // aide takes 20 numbers; the 4980 left make commands of 21 words each: 237 full ones and
-    // a last one of 3 words.
-    const std::string out = run("aide" + repeat(" 1", 5000) + "\n");
-    EXPECT_EQ(out, BANNER + P + HELP + P + repeat(UNKNOWN + P, 238));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
@@ -15,7 +14,7 @@
 
 namespace {
 
-using testsupport::StdoutCapture;
+using testsupport::printedBy;
 using testsupport::TempFolder;
 
 const std::string NOT_HOST = "Erreur: vous n'etes pas le serveur\n";
@@ -26,30 +25,18 @@ Console console;
 class StartedConsole : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.ok());
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(chdir(folder.path()), 0);
+        ASSERT_TRUE(inFolder.ok());
         console.started = 1;
         console.reseau.host = 1;
         console.mapCount = 1;
         strcpy(console.mapNames[0], "salle.map");
         drain();
     }
-    void TearDown() override {
-        drain();
-        ASSERT_EQ(chdir(previous), 0);
-    }
+    void TearDown() override { drain(); }
     void drain() {
         Message m;
         for (int i = 0; i < QUEUE_SLOTS && console.reseau.nextMessage(m) == 0; ++i) {
         }
-    }
-    // Runs `command` and returns what it printed.
-    template <typename F> std::string printedBy(F command) {
-        StdoutCapture capture;
-        capture.start();
-        command();
-        return capture.stop();
     }
     void expectPosted(int32_t type, int32_t argument, const char* payload) {
         Message m;
@@ -64,7 +51,7 @@ class StartedConsole : public ::testing::Test {
         EXPECT_EQ(console.reseau.nextMessage(m), 1);
     }
     TempFolder folder;
-    char previous[4096];
+    testsupport::WorkingFolder inFolder{folder.path()};
 };
 
 TEST_F(StartedConsole, HostRequestsGoToTheQueue) {

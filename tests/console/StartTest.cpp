@@ -12,21 +12,13 @@
 #include "platform/Socket.h"
 
 #include "../support/LiveProcess.h"
-#include "../support/Process.h"
 #include "../support/TempFolder.h"
+#include "ConsoleTexts.h"
 
 namespace {
 
-using testsupport::runProcess;
+using namespace consoletest;
 
-const std::string BANNER = "################################################\n"
-                           "# Brumevoltigeante 4 - Multijoueur             #\n"
-                           "# par Vorpaxelle                               #\n"
-                           "# tapez aide pour avoir la liste des commandes #\n"
-                           "# tapez options avant de commencer             #\n"
-                           "# ou start pour lancer le jeu                  #\n"
-                           "################################################\n\n";
-const std::string P = "\n>>>";
 const std::string NEW_OPTIONS = "Chargement des options\n"
                                 "Fichier option inexistant\n"
                                 "Chargement des options par defaut\n"
@@ -43,13 +35,6 @@ const std::string WINDOW = "Initialisation de la fenetre\n";
 const std::string FAILED = "Echec de la connection\n";
 const std::string ONE_ERROR = "\n\t1 erreurs lors de l'initialisation\n";
 const std::string WINDOW_ERROR = "\nErreur lors de l'initialisation de la fenetre\n\n>>>";
-
-std::string repeat(const std::string& text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i)
-        all += text;
-    return all;
-}
 
 std::string attempt(const std::string& address, int port) {
     return "Tentative de connection sur " + address + ":" + std::to_string(port) + "\n";
@@ -103,13 +88,7 @@ class StartDialogue : public ::testing::Test {
         folder.write("salle.list", "<donnees\\textures\\mur.jpg>\n");
         folder.write("salle.map", "<apparition> (1,1)\n<mur> [0]{1} (h,0,0,3)(0,2)\n<fin>\n");
     }
-    // Runs the game with all of `input`; every session must end cleanly with status 0.
-    std::string run(const std::string& input) {
-        const testsupport::ProcessResult r = runProcess(BV_GAME_EXE, input, folder.path(), 8000);
-        EXPECT_FALSE(r.timedOut);
-        EXPECT_EQ(r.exitStatus, 0);
-        return r.output;
-    }
+    std::string run(const std::string& input) { return runGame(folder.path(), input, 8000); }
     testsupport::TempFolder folder;
 };
 

@@ -19,47 +19,35 @@
 
 namespace {
 
-void push(SDL_Event& e) {
-    ASSERT_EQ(SDL_PushEvent(&e), 0) << SDL_GetError();
-}
-
-void pushKey(int32_t sym) {
+// Pushes one event of `type`, its other fields set by `fill`.
+template <class F> void push(uint8_t type, F fill) {
     SDL_Event e;
     memset(&e, 0, sizeof e);
-    e.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = static_cast<SDLKey>(sym);
-    push(e);
+    e.type = type;
+    fill(e);
+    ASSERT_EQ(SDL_PushEvent(&e), 0) << SDL_GetError();
 }
 
 void pushKeys(std::initializer_list<int32_t> syms) {
     for (int32_t sym : syms)
-        pushKey(sym);
+        push(SDL_KEYDOWN, [&](SDL_Event& e) {
+            e.key.state = SDL_PRESSED;
+            e.key.keysym.sym = static_cast<SDLKey>(sym);
+        });
 }
 
 void pushClick(uint8_t button) {
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = button;
-    e.button.state = SDL_PRESSED;
-    push(e);
+    push(SDL_MOUSEBUTTONDOWN, [&](SDL_Event& e) {
+        e.button.button = button;
+        e.button.state = SDL_PRESSED;
+    });
 }
 
 void pushFocus(uint8_t gain, uint8_t state) {
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = SDL_ACTIVEEVENT;
-    e.active.gain = gain;
-    e.active.state = state;
-    push(e);
-}
-
-void pushQuit() {
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = SDL_QUIT;
-    push(e);
+    push(SDL_ACTIVEEVENT, [&](SDL_Event& e) {
+        e.active.gain = gain;
+        e.active.state = state;
+    });
 }
 
 class Events : public GlWindowTest {
@@ -127,7 +115,7 @@ TEST_F(Events, FunctionKeysToggleTheMouseShowScoresAndStop) {
     EXPECT_EQ(posted(), Types{});
     EXPECT_TRUE(handleEvents(*jeu));
     EXPECT_EQ(posted(), Types{MSG_SHOW_SCORES});
-    pushQuit();
+    push(SDL_QUIT, [](SDL_Event&) {});
     pushKeys({SDLK_ESCAPE});
     EXPECT_FALSE(handleEvents(*jeu));
     EXPECT_EQ(jeu->mouseCaptured, 1);
@@ -178,7 +166,7 @@ TEST_F(Events, ChatLineTakesTheCharacterTableAndSaysItsText) {
     // A full line keeps its first 39 characters.
     pushKeys({SDLK_RETURN});
     for (int i = 0; i < 45; ++i)
-        pushKey(SDLK_b);
+        pushKeys({SDLK_b});
     pushKeys({SDLK_RETURN});
     EXPECT_TRUE(handleEvents(*jeu));
     EXPECT_EQ(posted(), Types{MSG_SAY});
@@ -234,18 +222,18 @@ TEST_F(Events, LeftClickFiresOnlyOnceTheCooldownIsBelowZero) {
 
 TEST_F(Events, InputFocusOrActivitySetTheCaptureMouseFocusAloneDoesNot) {
     SDL_EventState(SDL_ACTIVEEVENT, SDL_ENABLE);
-    pushFocus(0, SDL_APPINPUTFOCUS);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 0);
-    pushFocus(1, SDL_APPMOUSEFOCUS);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 0);
-    pushFocus(1, SDL_APPACTIVE);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-    pushFocus(0, SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 0);
+    const struct {
+        uint8_t gain, state;
+        int32_t captured;
+    } steps[] = {{0, SDL_APPINPUTFOCUS, 0},
+                 {1, SDL_APPMOUSEFOCUS, 0},
+                 {1, SDL_APPACTIVE, 1},
+                 {0, SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS, 0}};
+    for (const auto& step : steps) {
+        pushFocus(step.gain, step.state);
+        EXPECT_TRUE(handleEvents(*jeu));
+        EXPECT_EQ(jeu->mouseCaptured, step.captured) << int(step.gain) << " " << int(step.state);
+    }
     // Focus back while typing: captured again, and the chat line stays open.
     jeu->chatOpen = 1;
     pushFocus(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);

@@ -42,4 +42,12 @@ class StdoutCapture {
     int saved_ = -1;
 };
 
+// What `f` prints on standard output while it runs.
+template <class F> std::string printedBy(F&& f) {
+    StdoutCapture capture;
+    capture.start();
+    f();
+    return capture.stop();
+}
+
 } // namespace testsupport

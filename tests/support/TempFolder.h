@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -38,6 +39,24 @@ class TempFolder {
 
   private:
     std::string path_;
+};
+
+// Makes a folder the working directory for the life of this object.
+class WorkingFolder {
+  public:
+    explicit WorkingFolder(const char* folder) {
+        ok_ = getcwd(saved_, sizeof saved_) != nullptr && chdir(folder) == 0;
+    }
+    ~WorkingFolder() {
+        if (ok_ && chdir(saved_) != 0) std::abort(); // later tests would run in the wrong place
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    char saved_[4096] = {};
+    bool ok_ = false;
 };
 
 } // namespace testsupport

@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
@@ -12,8 +13,19 @@
 
 namespace {
 
-using testsupport::StdoutCapture;
 using testsupport::TempFolder;
+
+// Every field of a map element (all int32_t), so whole elements compare in one assertion.
+template <class T> std::vector<int32_t> ints(const T& element) {
+    std::vector<int32_t> v(sizeof element / sizeof(int32_t));
+    std::memcpy(v.data(), &element, sizeof element);
+    return v;
+}
+
+int32_t elementCount(const Map& m) {
+    return m.wallCount + m.spawnCount + m.ceilingCount + m.doorCount + m.teleporterCount +
+           m.healthBoxCount;
+}
 
 const std::string EXAMPLE = std::string(BV_SOURCE_DIR) + "/tests/fixtures/maps/exemple.map";
 
@@ -21,20 +33,15 @@ const std::string EXAMPLE = std::string(BV_SOURCE_DIR) + "/tests/fixtures/maps/e
 class MapLoad : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.ok());
-        ASSERT_NE(nullptr, getcwd(savedDir, sizeof savedDir));
-        ASSERT_EQ(0, chdir(folder.path()));
+        ASSERT_TRUE(inFolder.ok());
         folder.write("liste des textures.list", "<textures0.list>\n<textures1.list>\n");
         folder.write("textures0.list", "<rien> <pierre.png>\n");
         folder.write("textures1.list", "<bois.png>\n");
     }
-    void TearDown() override { EXPECT_EQ(0, chdir(savedDir)); }
-
     int32_t load(const std::string& file, uint8_t forPlay, int32_t number = 0) {
-        StdoutCapture capture;
-        capture.start();
-        const int32_t result = map->load(file.c_str(), forPlay, number);
-        printed = capture.stop();
+        int32_t result = -1;
+        printed =
+            testsupport::printedBy([&] { result = map->load(file.c_str(), forPlay, number); });
         return result;
     }
     int32_t loadText(const std::string& text, uint8_t forPlay, int32_t number = 0) {
@@ -47,7 +54,7 @@ class MapLoad : public ::testing::Test {
     }
 
     TempFolder folder;
-    char savedDir[4096] = {};
+    testsupport::WorkingFolder inFolder{folder.path()};
     std::unique_ptr<Map> map = std::make_unique<Map>();
     std::string printed;
 };
@@ -67,59 +74,26 @@ TEST_F(MapLoad, DisplayPrintsEveryElementAsWrittenAndStoresNothing) {
               "Caisse de soin aux coordonnees: (4,4) avec la texture 5\n",
               printed);
     EXPECT_EQ(0, map->ready);
-    EXPECT_EQ(0, map->wallCount + map->spawnCount + map->ceilingCount + map->doorCount +
-                     map->teleporterCount + map->healthBoxCount);
+    EXPECT_EQ(0, elementCount(*map));
 }
 
 TEST_F(MapLoad, PlayStoresOrderedElementsWithTheirSettings) {
     ASSERT_EQ(0, load(EXAMPLE, 1));
     EXPECT_EQ(1, map->ready);
     ASSERT_EQ(2, map->spawnCount);
-    EXPECT_EQ(7, map->spawns[1].x);
-    EXPECT_EQ(3, map->spawns[1].y);
-
+    EXPECT_EQ(ints(map->spawns[1]), ints(Apparition{7, 3}));
     ASSERT_EQ(3, map->wallCount); // the wall after <fin> is not read
-    const Mur& reversed = map->walls[2];
-    EXPECT_EQ('h', reversed.orientation);
-    EXPECT_EQ(3, reversed.line);
-    EXPECT_EQ(2, reversed.from);
-    EXPECT_EQ(10, reversed.to);
-    EXPECT_EQ(0, reversed.minHeight);
-    EXPECT_EQ(2, reversed.maxHeight);
-    EXPECT_EQ(1, reversed.texture);
-    EXPECT_EQ(2, reversed.repeat);
     EXPECT_EQ('v', map->walls[1].orientation);
-
-    ASSERT_EQ(1, map->doorCount);
-    const Porte& door = map->doors[0];
-    EXPECT_EQ(3, door.from); // doors keep the order of the file
-    EXPECT_EQ(2, door.to);
-    EXPECT_EQ(3, door.texture);
-    EXPECT_EQ(0, door.opening);
-    EXPECT_EQ(DOOR_STOPPED, door.motion);
-
+    EXPECT_EQ(ints(map->walls[2]), ints(Mur{1, 2, 'h', 3, 2, 10, 0, 2})); // ranges ordered
+    ASSERT_EQ(1, map->doorCount); // doors keep the order of the file
+    EXPECT_EQ(ints(map->doors[0]), ints(Porte{3, 'v', 5, 3, 2, 0, 2, 0, DOOR_STOPPED}));
     ASSERT_EQ(2, map->ceilingCount);
-    const Plafon& upper = map->ceilings[1];
-    EXPECT_EQ(3, upper.height);
-    EXPECT_EQ(0, upper.x1);
-    EXPECT_EQ(0, upper.y1);
-    EXPECT_EQ(10, upper.x2);
-    EXPECT_EQ(10, upper.y2);
-    EXPECT_EQ(1, upper.repeat);
-
+    EXPECT_EQ(ints(map->ceilings[1]), ints(Plafon{0, 1, 3, 0, 0, 10, 10}));
     ASSERT_EQ(2, map->teleporterCount);
-    const Teleporteur& t = map->teleporters[0];
-    EXPECT_EQ(2, t.x);
-    EXPECT_EQ(9, t.y);
-    EXPECT_EQ(8, t.destX);
-    EXPECT_EQ(1, t.destY);
-    EXPECT_EQ(180, t.heading);
-    EXPECT_EQ(4, t.texture);
+    EXPECT_EQ(ints(map->teleporters[0]), ints(Teleporteur{4, 'h', 2, 9, 8, 1, 180}));
     EXPECT_EQ('x', map->teleporters[1].orientation);
-
     ASSERT_EQ(1, map->healthBoxCount);
-    EXPECT_EQ(5, map->healthBoxes[0].texture);
-    EXPECT_EQ(0, map->healthBoxes[0].taken);
+    EXPECT_EQ(ints(map->healthBoxes[0]), ints(CaisseDeSoin{5, 4, 4, 0, 0}));
 }
 
 TEST_F(MapLoad, PlayLoadsTheSelectedTextureList) {
@@ -296,8 +270,7 @@ TEST_F(MapLoad, ClearEmptiesButKeepsTextures) {
     map->textureIds[5] = 42;
     map->clear();
     EXPECT_EQ(0, map->ready);
-    EXPECT_EQ(0, map->wallCount + map->spawnCount + map->ceilingCount + map->doorCount +
-                     map->teleporterCount + map->healthBoxCount);
+    EXPECT_EQ(0, elementCount(*map));
     EXPECT_EQ(42u, map->textureFor(5));
     EXPECT_EQ(0u, map->textureFor(256));
     EXPECT_EQ(0u, map->textureFor(-1));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
@@ -70,44 +71,38 @@ class ListFile : public ::testing::Test {
 };
 
 TEST_F(ListFile, EntriesAreTakenByteForByteWhateverStandsBetweenThem) {
-    ASSERT_EQ(0, read("  <salle.map>    map 0\n\t<tour de garde\\b.map> x\n<>\n"));
-    ASSERT_EQ(3, count);
-    EXPECT_STREQ("salle.map", names[0]);
-    EXPECT_STREQ("tour de garde\\b.map", names[1]);
-    EXPECT_STREQ("", names[2]);
+    std::string many;
+    std::vector<std::string> first256;
+    for (int i = 0; i < 300; ++i) {
+        many += "<m" + std::to_string(i) + ">\n";
+        if (i < 256) first256.push_back("m" + std::to_string(i));
+    }
+    const std::string x63(63, 'x'), y63(63, 'y');
+    const struct {
+        std::string bytes;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"  <salle.map>    map 0\n\t<tour de garde\\b.map> x\n<>\n",
+         {"salle.map", "tour de garde\\b.map", ""}},
+        {many, first256}, // at most 256 entries
+        // A long entry keeps 63 characters and the next is read normally; for exactly 63 the
+        // '>' is the byte stepped over.
+        {"<" + std::string(70, 'x') + ">\n<suite.map>\n<" + y63 + "><z>",
+         {x63, "suite.map", y63, "z"}},
+        {"<a.map> <b.m", {"a.map", "b.m"}}, // an unclosed entry runs to the end of the data
+        {"rien ici\n", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 40));
+        ASSERT_EQ(0, read(c.bytes));
+        ASSERT_EQ(static_cast<int32_t>(c.names.size()), count);
+        for (int32_t i = 0; i < count; ++i)
+            EXPECT_EQ(c.names[i], names[i]) << i;
+    }
 }
 
-TEST_F(ListFile, KeepsAtMost256Entries) {
-    std::string text;
-    for (int i = 0; i < 300; ++i)
-        text += "<m" + std::to_string(i) + ">\n";
-    ASSERT_EQ(0, read(text));
-    EXPECT_EQ(256, count);
-    EXPECT_STREQ("m255", names[255]);
-}
-
-TEST_F(ListFile, LongEntryKeeps63CharactersAndTheNextIsReadNormally) {
-    const std::string longName(70, 'x');
-    ASSERT_EQ(0, read("<" + longName + ">\n<suite.map>\n<" + std::string(63, 'y') + "><z>"));
-    ASSERT_EQ(4, count);
-    EXPECT_EQ(std::string(63, 'x'), names[0]);
-    EXPECT_STREQ("suite.map", names[1]);
-    EXPECT_EQ(std::string(63, 'y'), names[2]); // exactly 63: its '>' is the byte stepped over
-    EXPECT_STREQ("z", names[3]);
-}
-
-TEST_F(ListFile, UnclosedEntryRunsToTheEndOfTheData) {
-    ASSERT_EQ(0, read("<a.map> <b.m"));
-    ASSERT_EQ(2, count);
-    EXPECT_STREQ("b.m", names[1]);
-}
-
-TEST_F(ListFile, NoEntryIsSuccessAndAMissingFileIsFailure) {
-    ASSERT_EQ(0, read("rien ici\n"));
-    EXPECT_EQ(0, count);
-    ASSERT_EQ(0, read(""));
-    EXPECT_EQ(0, count);
-
+TEST_F(ListFile, MissingFileIsFailure) {
     const std::string missing = folder.file("absent.list");
     StdoutCapture capture;
     capture.start();
@@ -134,66 +129,49 @@ TEST(WholeFile, GivesTheBytesOrNothing) {
     EXPECT_EQ(0, size);
 }
 
-TEST(Tag, KnownNamesAndFin) {
-    EXPECT_EQ(TAG_APPARITION, scanTag("texte libre <apparition> (1,1)").kind);
-    EXPECT_EQ(TAG_PLAFON, scanTag("<plafon> (0)").kind);
-    EXPECT_EQ(TAG_MUR, scanTag("<mur> (h,0,0,1)").kind);
-    EXPECT_EQ(TAG_PORTE, scanTag("<porte> (h,0,0,1)").kind);
-    EXPECT_EQ(TAG_TELEPORTEUR, scanTag("<teleporteur> (h,0,0,1)").kind);
-    EXPECT_EQ(TAG_END, scanTag("<fin> et la suite").kind);
-    const TagResult r = scanTag("ab <caisse de soin> (4,4)");
-    EXPECT_EQ(TAG_CAISSE_DE_SOIN, r.kind);
-    EXPECT_EQ(18, r.pos); // on the '>'
-    EXPECT_EQ("", r.printed);
-}
-
-TEST(Tag, UppercaseLetterPrintsBothMessages) {
-    const TagResult r = scanTag("<Mur> (h,1,2,3)(0,1)");
-    EXPECT_EQ(TAG_ERROR, r.kind);
-    EXPECT_EQ(4, r.pos);
-    EXPECT_EQ("Erreur de syntaxe dans la balise \"\"\nCaractere incorrect:M\n"
-              "Erreur balise \"Mur\" inconnue\n",
-              r.printed);
-}
-
-TEST(Tag, DoubleSpaceIsUnknown) {
-    const TagResult r = scanTag("<caisse  de soin> (4,4)");
-    EXPECT_EQ(TAG_ERROR, r.kind);
-    EXPECT_EQ("Erreur balise \"caisse  de soin\" inconnue\n", r.printed);
-}
-
-TEST(Tag, NameCutAt31Characters) {
-    const std::string name(35, 'a');
-    const TagResult r = scanTag("<" + name + "> (1,1) et encore");
-    EXPECT_EQ(TAG_ERROR, r.kind);
-    EXPECT_EQ(32, r.pos); // the character after the 31st
+TEST(Tag, KindsPositionsAndMessages) {
     const std::string cut(31, 'a');
-    EXPECT_EQ("Erreur de syntaxe:la balise \"" + cut + "\" est trop longue\nErreur balise \"" +
-                  cut + "\" inconnue\n",
-              r.printed);
-}
-
-TEST(Tag, NoTagOrTooShortDataEndsTheScan) {
-    EXPECT_EQ(TAG_END, scanTag("").kind);
-    EXPECT_EQ(TAG_END, scanTag("aucune balise ici").kind);
-    const TagResult shortData = scanTag("<a");
-    EXPECT_EQ(TAG_END, shortData.kind);
-    EXPECT_EQ("", shortData.printed);
-    EXPECT_EQ(TAG_END, scanTag("<").kind);
-}
-
-TEST(Tag, NameInTheLastThreeBytesEndsSilently) {
-    // 'f' stands at index 8 = size - 3.
-    const TagResult inName = scanTag("  <abcdefg>");
-    EXPECT_EQ(TAG_END, inName.kind);
-    EXPECT_EQ(8, inName.pos);
-    EXPECT_EQ("", inName.printed);
-    // An unknown name whose '>' lies in the last three bytes.
-    const TagResult closing = scanTag("<zzz>xy");
-    EXPECT_EQ(TAG_END, closing.kind);
-    EXPECT_EQ("", closing.printed);
-    // One byte more and it is a real, unknown tag.
-    EXPECT_EQ(TAG_ERROR, scanTag("<zzz>xyz").kind);
+    const std::string unknown = "Erreur balise \"";
+    const struct {
+        std::string text;
+        int32_t kind;
+        int32_t pos; // -1: not checked
+        std::string printed;
+    } cases[] = {
+        {"texte libre <apparition> (1,1)", TAG_APPARITION, -1, ""},
+        {"<plafon> (0)", TAG_PLAFON, -1, ""},
+        {"<mur> (h,0,0,1)", TAG_MUR, -1, ""},
+        {"<porte> (h,0,0,1)", TAG_PORTE, -1, ""},
+        {"<teleporteur> (h,0,0,1)", TAG_TELEPORTEUR, -1, ""},
+        {"<fin> et la suite", TAG_END, -1, ""},
+        {"ab <caisse de soin> (4,4)", TAG_CAISSE_DE_SOIN, 18, ""}, // on the '>'
+        {"<Mur> (h,1,2,3)(0,1)", TAG_ERROR, 4,
+         "Erreur de syntaxe dans la balise \"\"\nCaractere incorrect:M\n" + unknown +
+             "Mur\" inconnue\n"},
+        {"<caisse  de soin> (4,4)", TAG_ERROR, -1, unknown + "caisse  de soin\" inconnue\n"},
+        // Cut at 31 characters, stopping on the one after the 31st.
+        {"<" + std::string(35, 'a') + "> (1,1) et encore", TAG_ERROR, 32,
+         "Erreur de syntaxe:la balise \"" + cut + "\" est trop longue\n" + unknown + cut +
+             "\" inconnue\n"},
+        // No tag, or data too short, ends the scan silently.
+        {"", TAG_END, -1, ""},
+        {"aucune balise ici", TAG_END, -1, ""},
+        {"<a", TAG_END, -1, ""},
+        {"<", TAG_END, -1, ""},
+        // A name reaching the last three bytes ('f' at index 8 = size - 3) ends silently.
+        {"  <abcdefg>", TAG_END, 8, ""},
+        {"<zzz>xy", TAG_END, -1, ""}, // the '>' of an unknown name in the last three bytes
+        {"<zzz>xyz", TAG_ERROR, -1, unknown + "zzz\" inconnue\n"}, // one byte more: a real tag
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const TagResult r = scanTag(c.text);
+        EXPECT_EQ(c.kind, r.kind);
+        if (c.pos >= 0) {
+            EXPECT_EQ(c.pos, r.pos);
+        }
+        EXPECT_EQ(c.printed, r.printed);
+    }
 }
 
 TEST(Group, ValuesSkipEverythingButDigits) {
