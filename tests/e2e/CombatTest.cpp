@@ -16,24 +16,18 @@ const char* const DUEL_MAP = "<apparition> (1,1) (6,2)\n"
                              "             (v,0,0,4)(0,5) (v,8,0,4)(0,5)\n"
                              "<fin>\n";
 
-class Combat : public ::testing::Test {
+class Combat : public OnDisplay {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(x.start()) << "no X server";
-        port = freePort();
-        ASSERT_GT(port, 0);
+    // The host on map number `map`.
+    void hostOn(int map = 0) {
+        ASSERT_TRUE(host.launch()) << host.tail();
+        ASSERT_TRUE(host.host(port, map)) << host.tail();
     }
-    XDisplay x;
-    int port = -1;
+    Player host{x, named("hote")};
 };
 
 TEST_F(Combat, BotShootsTheStandingHostDownAndTaunts) {
-    GameSettings settings;
-    settings.pseudo = "hote";
-    Player host(x, settings);
-    const int duel = host.folder().addMap("duel.map", DUEL_MAP, "maps\\salle.list");
-    ASSERT_TRUE(host.launch()) << host.tail();
-    ASSERT_TRUE(host.host(port, duel)) << host.tail();
+    ASSERT_NO_FATAL_FAILURE(hostOn(host.folder().addMap("duel.map", DUEL_MAP, "maps\\salle.list")));
 
     Bot shooter;
     ASSERT_TRUE(shooter.start(host.folder().path(), port, "tireur", {"--shoot-at", "7"}));
@@ -63,11 +57,7 @@ TEST_F(Combat, BotShootsTheStandingHostDownAndTaunts) {
 }
 
 TEST_F(Combat, EighthPlayerWaitsForAFreeNumber) {
-    GameSettings settings;
-    settings.pseudo = "hote";
-    Player host(x, settings);
-    ASSERT_TRUE(host.launch()) << host.tail();
-    ASSERT_TRUE(host.host(port, 0)) << host.tail();
+    ASSERT_NO_FATAL_FAILURE(hostOn());
 
     const std::vector<std::string> calm = {"--quiet", "--fps", "10"};
     std::unique_ptr<Bot> bots[7];

@@ -2,19 +2,21 @@
 // races with other tests), game processes driven through their console and their window,
 // and headless bots. Every wait is bounded; every process dies with its object.
 #pragma once
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <netinet/in.h>
+#include <functional>
+#include <sstream>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "../support/GameFolder.h"
 #include "../support/LiveProcess.h"
+#include "platform/Socket.h"
 
 namespace e2e {
 
@@ -36,34 +38,31 @@ inline void pause(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Whether `done` holds within `ms`, asked every 100 ms.
+inline bool within(int ms, const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        pause(100);
+    }
+}
+
 // Full path of a program found in PATH, or the name itself.
 inline std::string findProgram(const std::string& name) {
     const char* path = getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    for (size_t start = 0; start <= dirs.size();) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
-    }
+    std::istringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string dir; std::getline(dirs, dir, ':');)
+        if (access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
     return name;
 }
 
 // A TCP port nobody listens on right now, picked by the system.
 inline int freePort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return -1;
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    socklen_t size = sizeof a;
-    int port = -1;
-    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-        port = ntohs(a.sin_port);
-    close(s);
+    platform::TcpSocket s;
+    if (platform::listenTcp(0, 1, s) != 0) return -1;
+    const int port = platform::localPort(s);
+    platform::closeSocket(s);
     return port;
 }
 
@@ -76,10 +75,11 @@ inline int numberAfter(const std::string& text, const std::string& key, size_t f
 
 // The last part of a process's output, for failure messages.
 inline std::string tailOf(const LiveProcess& p, size_t bytes = 1500) {
-    const std::string out = p.output();
-    const std::string err = p.errors();
-    return "\n--- stdout (end) ---\n" + out.substr(out.size() > bytes ? out.size() - bytes : 0) +
-           "\n--- stderr (end) ---\n" + err.substr(err.size() > bytes ? err.size() - bytes : 0);
+    const auto end = [bytes](const std::string& s) {
+        return s.substr(s.size() > bytes ? s.size() - bytes : 0);
+    };
+    return "\n--- stdout (end) ---\n" + end(p.output()) + "\n--- stderr (end) ---\n" +
+           end(p.errors());
 }
 
 struct ToolResult {
@@ -175,46 +175,32 @@ class Player {
 
     // The game window's id ("" when there is none within `ms`).
     std::string window(int ms = STARTUP_MS) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            const std::string id = windowNow();
-            if (!id.empty() || std::chrono::steady_clock::now() >= deadline) return id;
-            pause(100);
-        }
+        std::string id;
+        within(ms, [&] { return !(id = windowNow()).empty(); });
+        return id;
     }
 
     // True when the game window is gone within `ms`.
     bool windowGone(int ms) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!windowNow().empty()) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            pause(100);
-        }
-        return true;
+        return within(ms, [&] { return windowNow().empty(); });
     }
 
     // Keyboard input goes to this game's window from now on.
     bool focus() {
         const std::string id = window();
-        return !id.empty() && x_.run("xdotool", {"windowfocus", "--sync", id}).status == 0;
+        return !id.empty() && xdo({"windowfocus", "--sync", id});
     }
     bool moveTo(int x, int y) {
         const std::string id = window();
-        return !id.empty() &&
-               x_.run("xdotool", {"windowmove", id, std::to_string(x), std::to_string(y)}).status ==
-                   0;
+        return !id.empty() && xdo({"windowmove", id, std::to_string(x), std::to_string(y)});
     }
     // Presses and releases keys (X key names: Return, F6, z...) in the focused window.
-    bool key(const std::string& name) {
-        return x_.run("xdotool", {"key", "--delay", "60", name}).status == 0;
-    }
-    bool type(const std::string& text) {
-        return x_.run("xdotool", {"type", "--delay", "60", text}).status == 0;
-    }
+    bool key(const std::string& name) { return xdo({"key", "--delay", "60", name}); }
+    bool type(const std::string& text) { return xdo({"type", "--delay", "60", text}); }
     bool holdKey(const std::string& name, int ms) {
-        const bool down = x_.run("xdotool", {"keydown", name}).status == 0;
+        const bool down = xdo({"keydown", name});
         pause(ms);
-        return x_.run("xdotool", {"keyup", name}).status == 0 && down;
+        return xdo({"keyup", name}) && down;
     }
 
     // The window's pixels, 3 bytes each, row by row; empty when it could not be read.
@@ -227,13 +213,10 @@ class Player {
     // The first grab with something drawn in it (the first frames come a moment after the
     // window opens); empty when the window stays black for `ms`.
     std::string drawnPixels(int ms = STARTUP_MS) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            const std::string p = pixels();
-            if (p.find_first_not_of('\0') != std::string::npos) return p;
-            if (std::chrono::steady_clock::now() >= deadline) return std::string();
-            pause(100);
-        }
+        std::string p;
+        return within(ms, [&] { return (p = pixels()).find_first_not_of('\0') != p.npos; })
+                   ? p
+                   : std::string();
     }
     bool screenshot(const std::string& file) {
         const std::string id = window();
@@ -241,6 +224,9 @@ class Player {
     }
 
   private:
+    bool xdo(const std::vector<std::string>& args) const {
+        return x_.run("xdotool", args).status == 0;
+    }
     std::string windowNow() const {
         const ToolResult r = x_.run("xdotool", {"search", "--pid", std::to_string(process_.pid())});
         return r.out.substr(0, r.out.find('\n'));
@@ -289,5 +275,23 @@ inline double centreChange(const std::string& a, const std::string& b, int width
         }
     return static_cast<double>(changed) / total;
 }
+
+// A display of the test's own and a free port, for tests that start their own players.
+class OnDisplay : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.start()) << "no X server";
+        port = freePort();
+        ASSERT_GT(port, 0);
+    }
+    static GameSettings named(const char* pseudo, int32_t colour = 0) {
+        GameSettings s;
+        s.pseudo = pseudo;
+        s.colour = colour;
+        return s;
+    }
+    XDisplay x;
+    int port = -1;
+};
 
 } // namespace e2e

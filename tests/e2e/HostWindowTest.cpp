@@ -15,21 +15,10 @@ const char* const HALL_MAP = "<apparition> (1,2)\n"
                              "             (v,0,0,4)(0,5) (v,12,0,4)(0,5)\n"
                              "<fin>\n";
 
-class HostWindow : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(x.start()) << "no X server";
-        port = freePort();
-        ASSERT_GT(port, 0);
-    }
-    XDisplay x;
-    int port = -1;
-};
+using HostWindow = OnDisplay;
 
 TEST_F(HostWindow, NewPlayerHostsByTypingThenF6ClosesOnlyTheWindow) {
-    GameSettings settings;
-    settings.pseudo = "hote";
-    Player host(x, settings);
+    Player host(x, named("hote"));
     ASSERT_TRUE(host.launch()) << host.tail();
 
     // Each answer is typed once its question is on the screen.
@@ -56,8 +45,7 @@ TEST_F(HostWindow, NewPlayerHostsByTypingThenF6ClosesOnlyTheWindow) {
 }
 
 TEST_F(HostWindow, HoldingZWalksForward) {
-    GameSettings settings;
-    settings.pseudo = "marcheur";
+    const GameSettings settings = named("marcheur");
     Player host(x, settings);
     const int hall = host.folder().addMap("hall.map", HALL_MAP, "maps\\salle.list");
     ASSERT_TRUE(host.launch()) << host.tail();

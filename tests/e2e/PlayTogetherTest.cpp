@@ -9,19 +9,11 @@ namespace {
 
 using namespace e2e;
 
-GameSettings named(const char* pseudo, int32_t colour) {
-    GameSettings s;
-    s.pseudo = pseudo;
-    s.colour = colour;
-    return s;
-}
-
-class PlayTogether : public ::testing::Test {
+class PlayTogether : public OnDisplay {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(x.start()) << "no X server";
-        port = freePort();
-        ASSERT_GT(port, 0);
+        OnDisplay::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(host.launch()) << host.tail();
         ASSERT_TRUE(host.host(port, 0)) << host.tail();
         clientId = joinGame(client);
@@ -59,8 +51,6 @@ class PlayTogether : public ::testing::Test {
         return false;
     }
 
-    XDisplay x;
-    int port = -1;
     Player host{x, named("hote", 3)};
     Player client{x, named("client", 5)};
     int clientId = -1;

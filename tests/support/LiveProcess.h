@@ -46,32 +46,17 @@ class LiveProcess {
                const std::vector<std::string>& environment = {}) {
         if (pid_ > 0) return false;
         // Writing to a child that died must give an error, not end the test.
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigaction(SIGPIPE, &ignore, nullptr);
+        signal(SIGPIPE, SIG_IGN);
 
         // Everything the child needs is built before fork: only system calls after it.
-        std::vector<std::string> argStore;
-        argStore.push_back(program);
+        std::vector<std::string> argStore = {program};
         argStore.insert(argStore.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : argStore)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
         std::vector<std::string> envStore = mergedEnvironment(environment);
-        std::vector<char*> envp;
-        for (std::string& e : envStore)
-            envp.push_back(&e[0]);
-        envp.push_back(nullptr);
+        std::vector<char*> argv = pointers(argStore), envp = pointers(envStore);
 
-        int in[2], out[2], err[2];
-        if (pipe2(in, O_CLOEXEC) != 0) return false;
-        if (pipe2(out, O_CLOEXEC) != 0) {
-            closeAll({in[0], in[1]});
-            return false;
-        }
-        if (pipe2(err, O_CLOEXEC) != 0) {
-            closeAll({in[0], in[1], out[0], out[1]});
+        int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+            closeAll({in[0], in[1], out[0], out[1], err[0], err[1]});
             return false;
         }
         const pid_t parent = getpid();
@@ -80,9 +65,7 @@ class LiveProcess {
             // Dies with the test process, even if that one is killed.
             prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (getppid() != parent) _exit(125);
-            struct sigaction dfl = {};
-            dfl.sa_handler = SIG_DFL;
-            sigaction(SIGPIPE, &dfl, nullptr);
+            signal(SIGPIPE, SIG_DFL);
             sigset_t none;
             sigemptyset(&none);
             sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -128,16 +111,13 @@ class LiveProcess {
 
     // Standard output so far; its size is the offset to give waitFor for what comes next.
     std::string output() const {
-        std::lock_guard<std::mutex> hold(mutex_);
-        return out_;
+        return locked([this] { return out_; });
     }
     size_t outputSize() const {
-        std::lock_guard<std::mutex> hold(mutex_);
-        return out_.size();
+        return locked([this] { return out_.size(); });
     }
     std::string errors() const {
-        std::lock_guard<std::mutex> hold(mutex_);
-        return err_;
+        return locked([this] { return err_; });
     }
 
     // Position of `text` in standard output at or after `from`, or npos.
@@ -161,9 +141,9 @@ class LiveProcess {
 
     // Number of times `text` occurs in standard output at or after `from`.
     int count(const std::string& text, size_t from = 0) const {
+        if (text.empty()) return 0;
         std::lock_guard<std::mutex> hold(mutex_);
         int n = 0;
-        if (text.empty()) return 0;
         for (size_t at = out_.find(text, from); at != std::string::npos;
              at = out_.find(text, at + text.size()))
             ++n;
@@ -175,11 +155,11 @@ class LiveProcess {
         if (pid_ <= 0 || reaped_) return false;
         int status = 0;
         const pid_t got = waitpid(pid_, &status, WNOHANG);
-        if (got == pid_) {
-            recordStatus(status);
-            return false;
-        }
-        return got == 0;
+        if (got != pid_) return got == 0;
+        reaped_ = true;
+        if (WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) exitSignal_ = WTERMSIG(status);
+        return false;
     }
 
     void kill(int signal = SIGKILL) {
@@ -206,29 +186,34 @@ class LiveProcess {
     int exitSignal() const { return exitSignal_; }
 
   private:
+    template <typename F> auto locked(F read) const -> decltype(read()) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return read();
+    }
     static void closeAll(std::initializer_list<int> fds) {
         for (int fd : fds)
             if (fd >= 0) close(fd);
     }
 
+    static std::vector<char*> pointers(std::vector<std::string>& strings) {
+        std::vector<char*> p;
+        for (std::string& s : strings)
+            p.push_back(&s[0]);
+        p.push_back(nullptr);
+        return p;
+    }
+
     static std::vector<std::string> mergedEnvironment(const std::vector<std::string>& added) {
         std::vector<std::string> env;
         for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
-            const std::string entry = *e;
-            const std::string name = entry.substr(0, entry.find('='));
-            bool replaced = false;
-            for (const std::string& a : added)
-                if (a.substr(0, a.find('=')) == name) replaced = true;
-            if (!replaced) env.push_back(entry);
+            const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+            if (std::none_of(added.begin(), added.end(), [&](const std::string& a) {
+                    return a.compare(0, name.size(), name) == 0;
+                }))
+                env.push_back(entry);
         }
         env.insert(env.end(), added.begin(), added.end());
         return env;
-    }
-
-    void recordStatus(int status) {
-        reaped_ = true;
-        if (WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
-        if (WIFSIGNALED(status)) exitSignal_ = WTERMSIG(status);
     }
 
     // Reads both pipes until they close or we are told to stop; polls in short slices so
