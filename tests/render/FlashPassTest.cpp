@@ -1,18 +1,8 @@
 // A frame drawn without the damage-flash pass when the flash is at 0 is, pixel for pixel,
 // the frame that draws that pass: the arena seen from every spawn point in four directions,
 // with another player in view and a message on screen, fog on.
-#include "GlWindow.h"
+#include "GameWindow.h"
 
-#include "game/Frame.h"
-#include "game/Jeu.h"
-#include "net/Reseau.h"
-
-#include "../support/StdoutCapture.h"
-
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -33,45 +23,17 @@ std::vector<uint8_t> framePixels(Jeu& jeu, double flash) {
     return rgba;
 }
 
-class FlashPass : public ::testing::Test {
+class FlashPass : public GameFrame {
   protected:
+    FlashPass() { initial = {W, H, 1, 100}; }
     void SetUp() override {
-        const char* display = getenv("DISPLAY");
-        if (display == nullptr || display[0] == '\0') GTEST_SKIP() << "no X display";
-        ASSERT_NE(getcwd(savedDir_, sizeof savedDir_), nullptr);
-        ASSERT_EQ(chdir(BV_SOURCE_DIR "/data"), 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        Options o;
-        memset(&o, 0, sizeof o);
-        fillDefaultOptions(o);
-        o.width = W;
-        o.height = H;
-        testsupport::StdoutCapture quiet;
-        quiet.start();
-        const int32_t started = initGame(*jeu, o, "", -1, reseau.get());
-        const int32_t loaded = started == 0 ? jeu->map.load("maps\\arene.map", 1, 0) : 1;
-        const std::string said = quiet.stop();
-        ASSERT_EQ(started, 0) << said;
-        started_ = true;
+        GameFrame::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        int32_t loaded = 1;
+        const std::string said =
+            testsupport::printedBy([&] { loaded = jeu->map.load("maps\\arene.map", 1, 0); });
         ASSERT_EQ(loaded, 0) << said;
-        initPlayers(*jeu);
     }
-    void TearDown() override {
-        if (started_) {
-            jeu->son.closeSounds();
-            SDL_Quit();
-        }
-        if (savedDir_[0] != '\0') {
-            EXPECT_EQ(chdir(savedDir_), 0);
-        }
-    }
-
-    std::unique_ptr<Jeu> jeu{new Jeu()};
-    std::unique_ptr<Reseau> reseau{new Reseau()}; // never started: a client
-
-  private:
-    char savedDir_[4096] = {};
-    bool started_ = false;
 };
 
 } // namespace

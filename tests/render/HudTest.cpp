@@ -1,14 +1,7 @@
 // Whole frames of the game, started as the game thread starts them (window, GL state, the
 // shipped images and font) and read back pixel by pixel: fog grey, camera, walls, player
 // models and their tints, damage flash, reticle, health bar, messages and names in view.
-#include "GlWindow.h"
-
-#include "game/Frame.h"
-#include "game/Jeu.h"
-#include "net/Reseau.h"
-
-#include "../support/StdoutCapture.h"
-#include "../support/TempFolder.h"
+#include "GameWindow.h"
 
 #include <GL/glu.h>
 
@@ -22,7 +15,6 @@
 
 namespace {
 
-const char* const DATA = BV_SOURCE_DIR "/data";
 constexpr Pixel FOG_GREY = {179, 179, 179}; // 0.7
 
 bool near(Pixel a, Pixel b, int tolerance) {
@@ -56,100 +48,6 @@ int countPixels(int x0, int y0, int x1, int y1, bool (*test)(const uint8_t*)) {
         n += test(&rgba[i]);
     return n;
 }
-
-struct GameSettings {
-    int32_t width = 320;
-    int32_t height = 240;
-    int32_t fog = 0;
-    int32_t visibility = 100;
-};
-
-class GameFrame : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const char* display = getenv("DISPLAY");
-        if (display == nullptr || display[0] == '\0') GTEST_SKIP() << "no X display";
-        ASSERT_NE(getcwd(savedDir_, sizeof savedDir_), nullptr);
-        ASSERT_EQ(chdir(DATA), 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 1); // no sound card needed, and quick
-        start(GameSettings());
-    }
-    void TearDown() override {
-        stop();
-        if (savedDir_[0] != '\0') {
-            EXPECT_EQ(chdir(savedDir_), 0);
-        }
-    }
-
-    // Starts the game as a client (no map yet) in a window of that size, the local player
-    // at (500, 300) looking along +y.
-    void start(const GameSettings& s) {
-        Options o;
-        memset(&o, 0, sizeof o);
-        fillDefaultOptions(o);
-        o.width = s.width;
-        o.height = s.height;
-        o.fog = s.fog;
-        o.visibility = s.visibility;
-        o.colour = 3;
-        w = s.width;
-        h = s.height;
-        stopRequested = 1;
-        testsupport::StdoutCapture capture;
-        capture.start();
-        const int32_t result = initGame(*jeu, o, "", -1, reseau.get());
-        startupOutput = capture.stop();
-        char driver[32] = "none";
-        SDL_VideoDriverName(driver, sizeof driver);
-        ASSERT_EQ(result, 0) << startupOutput << "video driver " << driver << ": "
-                             << SDL_GetError();
-        started_ = true;
-        initPlayers(*jeu);
-        Joueur& me = jeu->localPlayer;
-        me.posX = 500;
-        me.posY = 300;
-        me.yaw = 90;
-    }
-    void stop() {
-        if (!started_) return;
-        jeu->son.closeSounds();
-        SDL_Quit();
-        started_ = false;
-    }
-    void restart(const GameSettings& s) {
-        stop();
-        start(s);
-    }
-
-    void frame() {
-        jeu->texte.clock.tick(); // messages age from now, not from the process start
-        renderFrame(*jeu);
-    }
-    // Pixel under an overlay point (640 x 480 units over the window).
-    Pixel overlay(double x, double y) const {
-        return readPixel(static_cast<int>(x * w / 640), static_cast<int>(y * h / 480));
-    }
-    // A wall of plain green across the view, 200 units ahead of the start position.
-    void greenWallAhead() {
-        jeu->map.textureIds[0] = solidTexture(GREEN);
-        jeu->map.walls[0] = {0, 1, 'h', 5, 0, 10, 0, 2};
-        jeu->map.wallCount = 1;
-        jeu->map.ready = 1;
-    }
-    void useSolidPlayerTextures(Pixel p) {
-        jeu->playerTextures[0] = solidTexture(p);
-        jeu->playerTextures[1] = solidTexture(p);
-    }
-
-    std::unique_ptr<Jeu> jeu{new Jeu()};
-    std::unique_ptr<Reseau> reseau{new Reseau()}; // never started: a client
-    std::string startupOutput;
-    int w = 0, h = 0;
-
-  private:
-    char savedDir_[4096] = {};
-    bool started_ = false;
-};
 
 double projection(int i) {
     GLdouble m[16];
@@ -426,7 +324,7 @@ TEST_F(GameFrame, MissingImageOrMapStopsTheStartUpWithItsMessages) {
     testsupport::TempFolder folder;
     ASSERT_TRUE(folder.ok());
     namespace fs = std::filesystem;
-    const fs::path shipped = fs::path(DATA) / "donnees";
+    const fs::path shipped = fs::path(GAME_DATA) / "donnees";
     fs::create_directories(fs::path(folder.path()) / "donnees");
     for (const char* part : {"joueur", "arme", "son"})
         fs::create_directory_symlink(shipped / part, fs::path(folder.path()) / "donnees" / part);
