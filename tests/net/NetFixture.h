@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
+
+#include "../support/JeuFixture.h"
 
 #include "net/Protocole.h"
 #include "net/Reseau.h"
@@ -24,12 +27,6 @@ inline Message frameOf(int32_t sequence, int32_t type, int32_t argument) {
     return frame;
 }
 
-inline double numberIn(const Message& m) {
-    double d;
-    memcpy(&d, m.payload, sizeof d);
-    return d;
-}
-
 inline int readFrame(TcpSocket s, Message& out, int32_t ms = WAIT_MS) {
     platform::setReceiveTimeout(s, ms);
     return platform::receiveExactly(s, &out, FRAME_SIZE);
@@ -48,6 +45,15 @@ inline int waitClosed(TcpSocket s, int32_t ms = WAIT_MS) {
         if (readFrame(s, skipped, 50) != 0) return 0;
     }
     return 1;
+}
+
+// The next frames on `s` carry these arguments, in this order.
+inline void expectArguments(TcpSocket s, std::initializer_list<int32_t> arguments) {
+    Message m;
+    for (int32_t expected : arguments) {
+        ASSERT_EQ(0, readFrame(s, m)) << "no frame for " << expected;
+        EXPECT_EQ(expected, m.argument);
+    }
 }
 
 inline int waitMessage(Reseau& net, Message& out, int32_t ms = WAIT_MS) {
@@ -112,18 +118,13 @@ class NetFixture : public ::testing::Test {
         s = connectTo(port);
         Message welcome;
         if (readFrame(s, welcome) != 0 || welcome.type != 0) return -1;
-        return static_cast<int32_t>(numberIn(welcome));
+        return static_cast<int32_t>(testsupport::doubleAt(welcome));
     }
 
     // Starts the transport as a client of a raw host socket, which is returned.
     TcpSocket startClient() {
-        TcpSocket server, client;
-        if (platform::listenTcp(0, 1, server) != 0) return TcpSocket{};
-        platform::connectTcp("127.0.0.1", static_cast<uint16_t>(platform::localPort(server)),
-                             client);
-        const TcpSocket hostSide = keep(platform::acceptTcp(server));
-        platform::closeSocket(server);
-        net->startNetwork(0, client, -1);
-        return hostSide;
+        TcpSocket client, hostSide;
+        if (testsupport::loopbackPair(client, hostSide)) net->startNetwork(0, client, -1);
+        return keep(hostSide);
     }
 };

@@ -10,11 +10,7 @@ struct Pair {
 
 Pair connectedPair() {
     Pair p;
-    TcpSocket server;
-    if (platform::listenTcp(0, 1, server) != 0) return p;
-    platform::connectTcp("127.0.0.1", static_cast<uint16_t>(platform::localPort(server)), p.a);
-    p.b = platform::acceptTcp(server);
-    platform::closeSocket(server);
+    testsupport::loopbackPair(p.a, p.b);
     return p;
 }
 
