@@ -46,6 +46,11 @@ struct Simulation : ::testing::Test {
     }
 };
 
+void expectAt(const Joueur& p, double x, double y, double tolerance = NEAR) {
+    EXPECT_NEAR(p.posX, x, tolerance);
+    EXPECT_NEAR(p.posY, y, tolerance);
+}
+
 // Sees the frames the game sends, through a client transport joined to a raw socket.
 struct SimulationOnline : Simulation {
     Reseau reseau;
@@ -67,20 +72,17 @@ struct SimulationOnline : Simulation {
 TEST_F(Simulation, WalksAlongTheViewAndShortensDiagonals) {
     hold(SDLK_z);
     frame(100);
-    EXPECT_NEAR(me.posX, 1000 + STEP_100MS, NEAR);
-    EXPECT_NEAR(me.posY, 1000, NEAR);
+    expectAt(me, 1000 + STEP_100MS, 1000);
 
     release(SDLK_z);
     hold(SDLK_d); // strafing right at yaw 90 goes toward +x
     me.yaw = 90;
     frame(100);
-    EXPECT_NEAR(me.posX, 1000 + 2 * STEP_100MS, NEAR);
-    EXPECT_NEAR(me.posY, 1000, NEAR);
+    expectAt(me, 1000 + 2 * STEP_100MS, 1000);
 
     hold(SDLK_s); // back and right: each component divided
     frame(100);
-    EXPECT_NEAR(me.posX, 1000 + 2 * STEP_100MS + STEP_100MS / DIAGONAL, NEAR);
-    EXPECT_NEAR(me.posY, 1000 - STEP_100MS / DIAGONAL, NEAR);
+    expectAt(me, 1000 + 2 * STEP_100MS + STEP_100MS / DIAGONAL, 1000 - STEP_100MS / DIAGONAL);
 }
 
 TEST_F(Simulation, KeyChangesAndTurnsBeyondTenDegreesForceAStateMessage) {
@@ -119,10 +121,8 @@ TEST_F(Simulation, ZeroFrameTimeMovesNobody) {
     other.posY = 400;
     other.keys[KEY_FORWARD] = 1;
     frame(0);
-    EXPECT_DOUBLE_EQ(me.posX, 1000);
-    EXPECT_DOUBLE_EQ(me.posY, 1000);
-    EXPECT_DOUBLE_EQ(other.posX, 300);
-    EXPECT_DOUBLE_EQ(other.posY, 400);
+    expectAt(me, 1000, 1000, 0);
+    expectAt(other, 300, 400, 0);
 }
 
 TEST_F(Simulation, WallsCancelTheCrossingComponentBeforeTheDiagonalDivision) {
@@ -141,8 +141,7 @@ TEST_F(Simulation, WallsCancelTheCrossingComponentBeforeTheDiagonalDivision) {
     me.yaw = 0;
     hold(SDLK_q);
     frame(100);
-    EXPECT_NEAR(me.posX, 1140, NEAR);
-    EXPECT_NEAR(me.posY, 1000 + STEP_100MS / DIAGONAL, NEAR);
+    expectAt(me, 1140, 1000 + STEP_100MS / DIAGONAL);
 }
 
 TEST_F(Simulation, TeleportForcesAStateMessage) {
@@ -155,8 +154,7 @@ TEST_F(Simulation, TeleportForcesAStateMessage) {
     me.keys[KEY_FORWARD] = 1; // already sent: the key is no change
     hold(SDLK_z);
     frame(100);
-    EXPECT_DOUBLE_EQ(me.posX, 850);
-    EXPECT_DOUBLE_EQ(me.posY, 850);
+    expectAt(me, 850, 850, 0);
     EXPECT_DOUBLE_EQ(me.yaw, 90);
     EXPECT_EQ(me.stateSendTimer, 500);
 }
@@ -199,8 +197,7 @@ TEST_F(SimulationOnline, SeveralShootersInOneFrameAndTheFragNamesTheFirstLethalO
     EXPECT_DOUBLE_EQ(me.health, -15);
     EXPECT_EQ(me.dead, 1);
     EXPECT_EQ(jeu->deathTimer, 3000 - 10); // the countdown runs in the death frame too
-    EXPECT_DOUBLE_EQ(me.posX, 500000);
-    EXPECT_DOUBLE_EQ(me.posY, 500000);
+    expectAt(me, 500000, 500000, 0);
     const int32_t last = (jeu->texte.next + TEXTE_SLOTS - 1) % TEXTE_SLOTS;
     EXPECT_STREQ(jeu->texte.lines[last], "Vous etes mort...");
 }
@@ -246,8 +243,7 @@ TEST_F(Simulation, RespawnsAfterThreeSecondsOfFrameTime) {
     frame(1);
     EXPECT_EQ(me.dead, 0);
     EXPECT_EQ(jeu->deathTimer, 3100);
-    EXPECT_DOUBLE_EQ(me.posX, 450);
-    EXPECT_DOUBLE_EQ(me.posY, 650);
+    expectAt(me, 450, 650, 0);
     EXPECT_DOUBLE_EQ(me.health, 75);
     EXPECT_DOUBLE_EQ(me.yaw, 0);
     EXPECT_DOUBLE_EQ(me.sentYaw, 0);
@@ -286,14 +282,12 @@ TEST_F(Simulation, OtherPlayersShowTheirStateThenWalkOn) {
     other.keys[KEY_FORWARD] = 1;
     other.keys[KEY_LEFT] = 1;
     frame(100);
-    EXPECT_NEAR(other.posX, 1000 + STEP_100MS / DIAGONAL, NEAR);
-    EXPECT_NEAR(other.posY, 1000 + STEP_100MS / DIAGONAL, NEAR);
+    expectAt(other, 1000 + STEP_100MS / DIAGONAL, 1000 + STEP_100MS / DIAGONAL);
 
     const uint8_t forward[4] = {1, 0, 0, 0};
     pushSnapshot(jeu->joueurs, 5000, 2, 2000, 2000, 90, 0, forward, 100);
     frame(100);
-    EXPECT_NEAR(other.posX, 2000, NEAR);
-    EXPECT_NEAR(other.posY, 2000 + STEP_100MS, NEAR);
+    expectAt(other, 2000, 2000 + STEP_100MS);
 
     Joueur& away = jeu->remotePlayers[4];
     away.posX = 700;
