@@ -174,119 +174,74 @@ TEST(Tag, KindsPositionsAndMessages) {
     }
 }
 
-TEST(Group, ValuesSkipEverythingButDigits) {
-    const GroupResult mixed = group(1, "(12,x7)");
-    EXPECT_EQ(MORE_GROUPS, mixed.code);
-    EXPECT_EQ(12, mixed.values[0]);
-    EXPECT_EQ(7, mixed.values[1]);
-    EXPECT_EQ(7, mixed.pos);
-
-    const GroupResult spaced = group(1, "( 10 , 2 ) ");
-    EXPECT_EQ(10, spaced.values[0]);
-    EXPECT_EQ(2, spaced.values[1]);
-
-    const GroupResult signs = group(1, "(-5,) ");
-    EXPECT_EQ(5, signs.values[0]);
-    EXPECT_EQ(0, signs.values[1]);
-}
-
-TEST(Group, ExtraValuesAreFreeTextAndMissingOnesReadOn) {
-    const GroupResult extra = group(1, "(1,2,3) ");
-    EXPECT_EQ(1, extra.values[0]);
-    EXPECT_EQ(2, extra.values[1]);
-    EXPECT_EQ(MORE_GROUPS, extra.code);
-
-    const std::string text = "(5)(6,7) (8) ";
-    const GroupResult missing = group(1, text);
-    EXPECT_EQ(MORE_GROUPS, missing.code);
-    EXPECT_EQ(5, missing.values[0]);
-    EXPECT_EQ(6, missing.values[1]);
-    EXPECT_EQ(5, missing.pos); // on the ',' before the 7
-    const GroupResult rest = group(0, text, missing.pos);
-    EXPECT_EQ(8, rest.values[0]);
-}
-
-TEST(Group, OrientationGroup) {
-    const GroupResult shortForm = group(2, "(h,1,2,3) ");
-    const GroupResult longForm = group(2, "(horizontal,1,2,3) ");
-    for (const GroupResult& g : {shortForm, longForm}) {
-        EXPECT_EQ(MORE_GROUPS, g.code);
-        EXPECT_EQ('h', g.orientation);
-        EXPECT_EQ(1, g.values[0]);
-        EXPECT_EQ(2, g.values[1]);
-        EXPECT_EQ(3, g.values[2]);
+TEST(Group, CodePositionSettingsOrientationAndValues) {
+    constexpr int32_t X = INT32_MIN; // not checked
+    constexpr int32_t MORE = MORE_GROUPS, END = END_OF_DATA;
+    const std::string missing = "(5)(6,7) (8) ", later = "(4)[9]{8}(5) ";
+    const struct {
+        int32_t mode;
+        std::string text;
+        int32_t start;
+        int32_t expected[8]; // code, pos, settings 0 and 1, orientation, values 0 to 2
+    } cases[] = {
+        // Values skip everything but digits.
+        {1, "(12,x7)", 0, {MORE, 7, X, X, X, 12, 7, X}},
+        {1, "( 10 , 2 ) ", 0, {X, X, X, X, X, 10, 2, X}},
+        {1, "(-5,) ", 0, {X, X, X, X, X, 5, 0, X}},
+        // Extra values are free text; missing ones are read on, into the next group.
+        {1, "(1,2,3) ", 0, {MORE, X, X, X, X, 1, 2, X}},
+        {1, missing, 0, {MORE, 5, X, X, X, 5, 6, X}}, // on the ',' before the 7
+        {0, missing, 5, {X, X, X, X, X, 8, X, X}},
+        {2, "(h,1,2,3) ", 0, {MORE, X, X, X, 'h', 1, 2, 3}},
+        {2, "(horizontal,1,2,3) ", 0, {MORE, X, X, X, 'h', 1, 2, 3}},
+        {2, "( V v,4,5,6) ", 0, {X, X, X, X, 'v', X, X, X}},
+        {2, "  (1,2,3)", 1, {END, 1, X, X, X, X, X, X}}, // no letter
+        {2, "(h)  ", 0, {END, 0, X, X, X, X, X, X}},     // no comma
+        // Settings apply only before this call's group.
+        {0, "[2]{3}(4)", 0, {X, X, 2, 3, X, 4, X, X}},
+        {0, later, 0, {MORE, 2, 0, 1, X, X, X, X}},
+        {0, later, 2, {X, X, 9, 8, X, 5, X, X}},
+        // Ends at the next tag or at the end of the data.
+        {0, "(4) [7] <mur> (h,1,1,2)", 0, {TAG_MUR, 12, 0, X, X, X, X, X}},
+        {1, "  que du texte ", 0, {END, 15, X, X, X, X, X, X}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + " from " + std::to_string(c.start));
+        const GroupResult g = group(c.mode, c.text, c.start);
+        const int32_t got[8] = {g.code,        g.pos,       g.settings[0], g.settings[1],
+                                g.orientation, g.values[0], g.values[1],   g.values[2]};
+        for (int i = 0; i < 8; ++i) {
+            if (c.expected[i] != X) {
+                EXPECT_EQ(c.expected[i], got[i]) << "field " << i;
+            }
+        }
     }
-    EXPECT_EQ('v', group(2, "( V v,4,5,6) ").orientation);
-
-    const GroupResult noLetter = group(2, "  (1,2,3)", 1);
-    EXPECT_EQ(END_OF_DATA, noLetter.code);
-    EXPECT_EQ(1, noLetter.pos);
-    const GroupResult noComma = group(2, "(h)  ");
-    EXPECT_EQ(END_OF_DATA, noComma.code);
-    EXPECT_EQ(0, noComma.pos);
 }
 
-TEST(Group, SettingsOnlyBeforeThisCallsGroup) {
-    const GroupResult before = group(0, "[2]{3}(4)");
-    EXPECT_EQ(2, before.settings[0]);
-    EXPECT_EQ(3, before.settings[1]);
-    EXPECT_EQ(4, before.values[0]);
-
-    const std::string text = "(4)[9]{8}(5) ";
-    const GroupResult first = group(0, text);
-    EXPECT_EQ(MORE_GROUPS, first.code);
-    EXPECT_EQ(0, first.settings[0]);
-    EXPECT_EQ(1, first.settings[1]);
-    EXPECT_EQ(2, first.pos); // where the group ended
-    const GroupResult second = group(0, text, first.pos);
-    EXPECT_EQ(9, second.settings[0]);
-    EXPECT_EQ(8, second.settings[1]);
-    EXPECT_EQ(5, second.values[0]);
-}
-
-TEST(Group, EndsAtTheNextTagOrTheEndOfTheData) {
-    const GroupResult tag = group(0, "(4) [7] <mur> (h,1,1,2)");
-    EXPECT_EQ(TAG_MUR, tag.code);
-    EXPECT_EQ(12, tag.pos);
-    EXPECT_EQ(0, tag.settings[0]);
-
-    const GroupResult nothing = group(1, "  que du texte ");
-    EXPECT_EQ(END_OF_DATA, nothing.code);
-    EXPECT_EQ(15, nothing.pos);
-}
-
-TEST(Number, StopsAndLimits) {
-    const Data tail("(75");
-    int32_t pos = 0;
-    EXPECT_EQ(7, readNumber(tail.bytes.get(), pos, tail.size)); // the last byte is not examined
-    EXPECT_EQ(2, pos);
-
-    const Data bracket("[1,2]x");
-    pos = 0;
-    EXPECT_EQ(12, readBracketNumber(bracket.bytes.get(), pos, bracket.size));
-    EXPECT_EQ(4, pos);
-    const Data brace("{3)4}x");
-    pos = 0;
-    EXPECT_EQ(34, readBraceNumber(brace.bytes.get(), pos, brace.size));
-
-    const Data many("(" + std::string(30, '0') + "12345)");
-    pos = 0;
-    EXPECT_EQ(1, readNumber(many.bytes.get(), pos, many.size)); // 31 digits taken
-    EXPECT_EQ(32, pos);
-
-    const Data atEnd("(");
-    pos = 0;
-    EXPECT_EQ(0, readNumber(atEnd.bytes.get(), pos, atEnd.size));
-}
-
-TEST(Number, BeyondInt32Saturates) {
-    const Data fits("(2147483647)");
-    int32_t pos = 0;
-    EXPECT_EQ(2147483647, readNumber(fits.bytes.get(), pos, fits.size));
-    for (const char* text : {"(2147483648)", "(9999999999999999999999999999999)"}) {
-        const Data big(text);
-        pos = 0;
-        EXPECT_EQ(2147483647, readNumber(big.bytes.get(), pos, big.size)) << text;
+TEST(Number, StopsLimitsAndSaturates) {
+    using Reader = int32_t (*)(const char*, int32_t&, int32_t);
+    const struct {
+        Reader read;
+        std::string text;
+        int32_t value, pos; // pos -1: not checked
+    } cases[] = {
+        {readNumber, "(75", 7, 2}, // the last byte is not examined
+        {readBracketNumber, "[1,2]x", 12, 4},
+        {readBraceNumber, "{3)4}x", 34, -1},
+        {readNumber, "(" + std::string(30, '0') + "12345)", 1, 32}, // 31 digits taken
+        {readNumber, "(", 0, -1},
+        {readNumber, "(2147483647)", 2147483647, -1},
+        {readNumber, "(2147483648)", 2147483647, -1},
+        {readNumber, "(9999999999999999999999999999999)", 2147483647, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Data data(c.text);
+        int32_t pos = 0;
+        EXPECT_EQ(c.value, c.read(data.bytes.get(), pos, data.size));
+        if (c.pos >= 0) {
+            EXPECT_EQ(c.pos, pos);
+        }
     }
 }
 
