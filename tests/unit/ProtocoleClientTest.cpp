@@ -19,14 +19,7 @@ TEST_F(ClientGame, AnnouncesItselfOnlyForAClientNumber) {
     EXPECT_EQ(jeu->localPlayer.id, 2);
     const std::vector<Message> f = host.drain();
     ASSERT_EQ(f.size(), 5u);
-    const int32_t types[5] = {MSG_NEW_PLAYER, MSG_NAME, MSG_VERSION, MSG_SCORE, MSG_COLOUR};
-    for (int32_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(f[i].type, types[i]);
-        EXPECT_EQ(f[i].argument, 2);
-    }
-    EXPECT_EQ(textOf(f[1]), "moi");
-    EXPECT_EQ(textOf(f[2]), "13:48:01");
-    EXPECT_EQ(doubleAt(f[4]), 3.0);
+    expectAnnouncement(f.data(), 2, 2, "moi", 0, 3);
 }
 
 TEST_F(ClientGame, OwnEchoesChangeNothingButOwnChatShows) {

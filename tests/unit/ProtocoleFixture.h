@@ -91,6 +91,21 @@ inline std::string printed(const std::function<void()>& step) {
     return out.stop();
 }
 
+// Five frames announcing player n: its number in each but the version's, which names
+// `versionFrom`, its sender.
+inline void expectAnnouncement(const Message* m, int32_t n, int32_t versionFrom, const char* name,
+                               int32_t score, int32_t colour) {
+    const Types types = {MSG_NEW_PLAYER, MSG_NAME, MSG_VERSION, MSG_SCORE, MSG_COLOUR};
+    for (int32_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(m[i].type, types[i]) << "player " << n << ", frame " << i;
+        EXPECT_EQ(m[i].argument, i == 2 ? versionFrom : n) << "player " << n << ", frame " << i;
+    }
+    EXPECT_EQ(textOf(m[1]), name);
+    EXPECT_EQ(textOf(m[2]), "13:48:01");
+    EXPECT_EQ(doubleAt(m[3]), score);
+    EXPECT_EQ(doubleAt(m[4]), colour);
+}
+
 // The host's side: a listening transport that raw clients join.
 class HostGame : public ::testing::Test {
   protected:

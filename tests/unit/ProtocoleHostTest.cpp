@@ -8,17 +8,10 @@ namespace {
 
 // The next five frames are the announcement of player n with these values.
 void expectBlock(RawPeer& peer, int32_t n, const char* name, int32_t score, int32_t colour) {
-    const Types types = {MSG_NEW_PLAYER, MSG_NAME, MSG_VERSION, MSG_SCORE, MSG_COLOUR};
     Message m[5];
-    for (int32_t i = 0; i < 5; ++i) {
-        ASSERT_TRUE(peer.read(m[i]));
-        EXPECT_EQ(m[i].type, types[i]) << "player " << n << ", frame " << i;
-        EXPECT_EQ(m[i].argument, i == 2 ? HOST_ID : n); // the version names its sender
-    }
-    EXPECT_EQ(textOf(m[1]), name);
-    EXPECT_EQ(textOf(m[2]), "13:48:01");
-    EXPECT_EQ(doubleAt(m[3]), score);
-    EXPECT_EQ(doubleAt(m[4]), colour);
+    for (Message& frame : m)
+        ASSERT_TRUE(peer.read(frame));
+    expectAnnouncement(m, n, HOST_ID, name, score, colour);
 }
 
 } // namespace
