@@ -57,66 +57,50 @@ TEST(ClipMove, WalkingIntoAWallStopsShortOfIt) {
     auto m = emptyMap();
     addWall(*m, 'h', 5, 0, 10, 0, 2);  // y = 500 from x = 0 to 1000
     addWall(*m, 'v', 20, 0, 10, 0, 2); // x = 2000 from y = 0 to 1000
-    double px = 500, py = 600;
-    walk(*m, px, py, 0, -30, 10);
-    EXPECT_GE(py - 500, 35);
-    EXPECT_LE(py - 500, 65);
-    px = 500, py = 400;
-    walk(*m, px, py, 0, 30, 10);
-    EXPECT_GE(500 - py, 35);
-    EXPECT_LE(500 - py, 65);
-    px = 1900, py = 500;
-    walk(*m, px, py, 30, 0, 10);
-    EXPECT_GE(2000 - px, 35);
-    EXPECT_LE(2000 - px, 65);
+    const struct {
+        double px, py, dx, dy;
+    } walks[] = {{500, 600, 0, -30}, {500, 400, 0, 30}, {1900, 500, 30, 0}};
+    for (const auto& w : walks) {
+        double px = w.px, py = w.py;
+        walk(*m, px, py, w.dx, w.dy, 10);
+        const double gap = w.dx != 0 ? 2000 - px : std::abs(py - 500);
+        EXPECT_GE(gap, 35) << w.px << "," << w.py;
+        EXPECT_LE(gap, 65) << w.px << "," << w.py;
+    }
 }
 
-TEST(ClipMove, DiagonalStepSlidesAlongTheWall) {
+TEST(ClipMove, DiagonalStepSlidesAlongTheWallAndEndsHoldWithin35) {
     auto m = emptyMap();
     addWall(*m, 'h', 5, 0, 10, 0, 2);
     double px = 300, py = 600;
     walk(*m, px, py, 20, -20, 10);
     EXPECT_DOUBLE_EQ(500, px);
     EXPECT_GE(py - 500, 35);
-}
-
-TEST(ClipMove, OnlyWallsReachingHeightOneStopPlayers) {
-    auto high = emptyMap();
-    addWall(*high, 'h', 5, 0, 10, 2, 3);
-    double dx = 0, dy = -30;
-    high->clipMove(dx, dy, 500, 550);
-    EXPECT_EQ(-30, dy);
-
-    auto low = emptyMap();
-    addWall(*low, 'h', 5, 0, 10, 1, 3);
-    low->clipMove(dx, dy, 500, 550);
-    EXPECT_EQ(0, dy);
-}
-
-TEST(ClipMove, WallEnds) {
-    auto m = emptyMap();
-    addWall(*m, 'h', 5, 0, 10, 0, 2);
-    double dx = -30, dy = 0;
-    m->clipMove(dx, dy, 1020, 510);
-    EXPECT_EQ(0, dx);
-    dx = -30;
-    m->clipMove(dx, dy, 1040, 510);
-    EXPECT_EQ(-30, dx);
-    double px = 1040, py = 510;
+    px = 1040, py = 510;
     walk(*m, px, py, -10, 0, 5);
     EXPECT_DOUBLE_EQ(1030, px); // within 35 units of the end, then held there
-
-    dx = 30; // the lower end, approached from below x = 0
-    m->clipMove(dx, dy, -20, 490);
-    EXPECT_EQ(0, dx);
 }
 
-TEST(ClipMove, CentreAlreadyWithin35UnitsWalksThroughTheFace) {
-    auto m = emptyMap();
-    addWall(*m, 'h', 5, 0, 10, 0, 2);
-    double dx = 0, dy = -30;
-    m->clipMove(dx, dy, 500, 520);
-    EXPECT_EQ(-30, dy);
+TEST(ClipMove, SingleSteps) {
+    const struct {
+        int32_t minHeight, maxHeight;
+        double dx, dy, px, py, keptDx, keptDy;
+    } steps[] = {
+        {2, 3, 0, -30, 500, 550, 0, -30}, // only walls reaching height 1 stop players
+        {1, 3, 0, -30, 500, 550, 0, 0},
+        {0, 2, -30, 0, 1020, 510, 0, 0}, // the upper end
+        {0, 2, -30, 0, 1040, 510, -30, 0},
+        {0, 2, 30, 0, -20, 490, 0, 0},    // the lower end, approached from below x = 0
+        {0, 2, 0, -30, 500, 520, 0, -30}, // a centre already within 35 walks through the face
+    };
+    for (const auto& s : steps) {
+        auto m = emptyMap();
+        addWall(*m, 'h', 5, 0, 10, s.minHeight, s.maxHeight);
+        double dx = s.dx, dy = s.dy;
+        m->clipMove(dx, dy, s.px, s.py);
+        EXPECT_EQ(s.keptDx, dx) << s.px << "," << s.py;
+        EXPECT_EQ(s.keptDy, dy) << s.px << "," << s.py;
+    }
 }
 
 TEST(Teleporter, CrossedBothWaysButNotAlongIt) {
