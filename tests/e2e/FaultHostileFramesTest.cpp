@@ -31,7 +31,7 @@ GameSettings smallWindow(const char* pseudo) {
     return s;
 }
 
-class HostileFrames : public ::testing::Test {
+class HostilePeer : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(x.start()) << "no X server";
@@ -75,7 +75,7 @@ class HostileFrames : public ::testing::Test {
     std::mt19937 random{SEED};
 };
 
-TEST_F(HostileFrames, EveryFieldOutOfBoundsFromAJoinedPeer) {
+TEST_F(HostilePeer, EveryFieldOutOfBoundsFromAJoinedPeer) {
     RawPeer hostile;
     const int32_t me = hostile.join(port, "mechant", REPLY_MS);
     ASSERT_GE(me, 0) << host.tail();
@@ -140,7 +140,7 @@ TEST_F(HostileFrames, EveryFieldOutOfBoundsFromAJoinedPeer) {
     expectGameStillStanding();
 }
 
-TEST_F(HostileFrames, BrokenStreamsAndDroppedConnections) {
+TEST_F(HostilePeer, BrokenStreamsAndDroppedConnections) {
     // Loose random bytes: most frames they make up are read, queued and handled.
     for (int round = 0; round < 4; ++round) {
         RawPeer noise;
