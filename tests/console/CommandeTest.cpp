@@ -43,16 +43,16 @@ TEST_F(ScriptedInput, WordsArgumentsAndEndMarker) {
     for (int32_t i = 0; i < 6; ++i)
         EXPECT_EQ(c.arguments[i], expected[i]) << i;
 
-    ASSERT_EQ(read(c), 0);
-    EXPECT_EQ(c.number, CMD_AIDE);
-    EXPECT_EQ(c.arguments[0], END_MARKER);
-    ASSERT_EQ(read(c), 0);
-    EXPECT_EQ(c.number, CMD_UNKNOWN); // case matters
-    ASSERT_EQ(read(c), 0);
-    EXPECT_EQ(c.number, CMD_UNKNOWN); // the banner's word is not a command
-    ASSERT_EQ(read(c), 0);
-    EXPECT_EQ(c.number, CMD_EXPULSE);
-    EXPECT_EQ(c.arguments[0], -2147483647);
+    // Case matters, and the banner's word "options" is not a command.
+    const int32_t next[][2] = {{CMD_AIDE, END_MARKER},
+                               {CMD_UNKNOWN, END_MARKER},
+                               {CMD_UNKNOWN, END_MARKER},
+                               {CMD_EXPULSE, -2147483647}};
+    for (const auto& n : next) {
+        ASSERT_EQ(read(c), 0);
+        EXPECT_EQ(c.number, n[0]);
+        EXPECT_EQ(c.arguments[0], n[1]);
+    }
     EXPECT_EQ(read(c), 1);
     EXPECT_EQ(prompts, "\n>>>\n>>>\n>>>\n>>>\n>>>\n>>>");
 }
@@ -126,16 +126,11 @@ TEST_F(ScriptedInput, NumberReadLeavesAWordInPlace) {
 TEST_F(ScriptedInput, LinesAreCutAt47AndTheRestDropped) {
     feed("bonjour a tous\n\n" + std::string(60, 'z') + "\ncrlf\r\nfin");
     char line[48];
-    ASSERT_EQ(readLine(line, 48), 0);
-    EXPECT_STREQ(line, "bonjour a tous");
-    ASSERT_EQ(readLine(line, 48), 0);
-    EXPECT_STREQ(line, "");
-    ASSERT_EQ(readLine(line, 48), 0);
-    EXPECT_EQ(std::string(line), std::string(47, 'z'));
-    ASSERT_EQ(readLine(line, 48), 0);
-    EXPECT_STREQ(line, "crlf");
-    ASSERT_EQ(readLine(line, 48), 0);
-    EXPECT_STREQ(line, "fin");
+    const std::string lines[] = {"bonjour a tous", "", std::string(47, 'z'), "crlf", "fin"};
+    for (const std::string& expected : lines) {
+        ASSERT_EQ(readLine(line, 48), 0);
+        EXPECT_EQ(expected, line);
+    }
     EXPECT_EQ(readLine(line, 48), 1);
 }
 
