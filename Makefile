@@ -49,7 +49,7 @@ FUZZ_BUILD = build-fuzz
 
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DBV_FUZZ=ON -DBV_TESTS=OFF $(CMAKE_FLAGS)
-	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
 	cd $(FUZZ_BUILD) && ctest --test-dir fuzz --output-on-failure -j$(JOBS) -L fuzz
 
 fuzz: fuzz-build
