@@ -84,6 +84,12 @@ class GameFolder {
     int home_ = -1;
 };
 
+// The process's folder: made at first use, removed when the fuzzer exits normally.
+inline const GameFolder& gameFolder() {
+    static const GameFolder folder;
+    return folder;
+}
+
 // Runs the current input inside the folder and comes back out, even on an early return.
 class Inside {
   public:

@@ -24,7 +24,7 @@ constexpr int32_t HIGHEST_PLAYER = 6;
 // Each command takes at least one byte of input; this only bounds a broken reader.
 constexpr int32_t MAX_COMMANDS = 100000;
 
-fuzzsupport::GameFolder* folder = nullptr;
+const fuzzsupport::GameFolder* folder = nullptr;
 Console* console = nullptr;
 
 std::unique_ptr<Jeu> makeGame(Reseau& reseau) {
@@ -93,7 +93,7 @@ void run(const Commande& c, Options& workingCopy, Jeu& jeu) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
-    folder = new fuzzsupport::GameFolder();
+    folder = &fuzzsupport::gameFolder();
     fuzzsupport::writeGameData(*folder);
     console = new Console();
     fuzzsupport::Inside inside(*folder);

@@ -26,7 +26,7 @@ namespace {
 constexpr size_t HEADER_SIZE = 4;
 constexpr int32_t BATCH_MAX = 8;
 
-fuzzsupport::GameFolder* folder = nullptr;
+const fuzzsupport::GameFolder* folder = nullptr;
 Map* arena = nullptr; // salle.map loaded once, copied into every game
 
 std::unique_ptr<Jeu> makeGame(Reseau& reseau, bool host, int32_t ownNumber) {
@@ -86,7 +86,7 @@ void frame(Jeu& jeu, uint32_t frameTime) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
-    folder = new fuzzsupport::GameFolder();
+    folder = &fuzzsupport::gameFolder();
     fuzzsupport::writeGameData(*folder);
     platform::useFakeInput(true);
     platform::setFakeCursor(400, 300); // the fixed point of an 800 x 600 window: no look

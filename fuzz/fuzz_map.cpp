@@ -16,7 +16,7 @@ namespace {
 
 const char* const MAP_FILE = "carte.map";
 
-fuzzsupport::GameFolder* folder = nullptr;
+const fuzzsupport::GameFolder* folder = nullptr;
 Map* map = nullptr;
 
 void writeFiles(const fuzzsupport::Part parts[3]) {
@@ -87,7 +87,7 @@ void runQueries(Map& m) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
-    folder = new fuzzsupport::GameFolder();
+    folder = &fuzzsupport::gameFolder();
     map = new Map();
     return 0;
 }

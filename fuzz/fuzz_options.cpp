@@ -13,7 +13,7 @@
 
 namespace {
 
-fuzzsupport::GameFolder* folder = nullptr;
+const fuzzsupport::GameFolder* folder = nullptr;
 
 // The pseudo as text: the bytes after its terminator mean nothing.
 bool sameOptions(const Options& a, const Options& b) {
@@ -50,7 +50,7 @@ void playOneFrame(const Options& o) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
-    folder = new fuzzsupport::GameFolder();
+    folder = &fuzzsupport::gameFolder();
     platform::useFakeInput(true);
     return 0;
 }
