@@ -44,6 +44,19 @@ bool videoOnX11() {
     return SDL_VideoDriverName(driver, sizeof driver) != nullptr && strcmp(driver, "x11") == 0;
 }
 
+// A busy X server may turn a connection away for a moment, and SDL then falls back to
+// another driver: the screen is tried a few times before the start-up gives up.
+int32_t openVideo() {
+    for (int32_t attempt = 0; attempt < 3; ++attempt) {
+        if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+            if (videoOnX11()) return 0;
+            SDL_Quit();
+        }
+        platform::sleepMs(200);
+    }
+    return 1;
+}
+
 void setGlState(const Options& o) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
@@ -118,7 +131,7 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
     jeu.workTimer.clear();
 
     printf("\nInitialisation de SDL\n");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0 || !videoOnX11()) return 1;
+    if (openVideo() != 0) return 1;
     printf("Changement du titre de la fenetre\n");
     SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
     printf("Initialisation d'opengl\n");
