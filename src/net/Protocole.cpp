@@ -76,6 +76,12 @@ Text readText(const Message& m) {
     Text t;
     memcpy(t.chars, m.payload, PAYLOAD_SIZE);
     t.chars[TEXT_MAX] = '\0';
+    // A peer's text reaches the console: no escape sequences or carriage returns that
+    // could rewrite the terminal. Line breaks and tabs stay (taunts end with one).
+    for (char* c = t.chars; *c != '\0'; ++c) {
+        const unsigned char u = static_cast<unsigned char>(*c);
+        if ((u < 32 && u != '\n' && u != '\t') || u == 127) *c = '?';
+    }
     return t;
 }
 

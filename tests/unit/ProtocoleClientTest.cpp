@@ -49,6 +49,16 @@ TEST_F(ClientGame, OwnEchoesChangeNothingButOwnChatShows) {
     EXPECT_EQ(lastMessage(*jeu), "moi:coucou");
 }
 
+TEST_F(ClientGame, PeerTextsCannotDriveTheTerminal) {
+    assign(2);
+    deliver(MSG_NEW_PLAYER, 4);
+    deliver(MSG_NAME, 4, text("x\x1b[2J\r"));
+    testsupport::StdoutCapture out;
+    out.start();
+    deliver(MSG_CHAT, 4, text("a\x1b]0;b\x07\x7f\tfin\n"));
+    EXPECT_EQ(out.stop(), "\nx?[2J?:a?]0;b??\tfin\n\n\n>>>");
+}
+
 TEST_F(ClientGame, ScoresListTheHostAndOthersButNotItself) {
     assign(1);
     for (int32_t n : {0, 1, 7})
