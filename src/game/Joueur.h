@@ -21,14 +21,16 @@ struct Joueur {
     double damageFlash; // 0..1 (local)
     int32_t colour;     // 0..7
     int32_t score;
-    char version[50];   // version stamp the player sent (remote)
-    char name[100];     // pseudo the player sent (remote)
-    int32_t id;         // own number (local, -1 until known) or the slot's number
-    int32_t state;      // 0 local, PLAYER_PRESENT or PLAYER_ABSENT
+    char version[50];       // version stamp the player sent (remote)
+    char name[100];         // pseudo the player sent (remote)
+    int32_t id;             // own number (local, -1 until known) or the slot's number
+    int32_t state;          // 0 local, PLAYER_PRESENT or PLAYER_ABSENT
     int32_t stateSendTimer; // ms since the last periodic state message (local)
-    uint8_t keys[4];    // forward, back, left, right
-    uint8_t dead;       // between death and respawn (local)
+    uint8_t keys[4];        // forward, back, left, right
+    uint8_t dead;           // between death and respawn (local)
 };
 
 // True for a player number that names a slot of the remote table.
-inline bool isPlayerNumber(int32_t n) { return n >= 0 && n < MAX_PLAYERS; }
+inline bool isPlayerNumber(int32_t n) {
+    return n >= 0 && n < MAX_PLAYERS;
+}

@@ -42,7 +42,7 @@ struct Apparition {
 };
 
 class Map {
-public:
+  public:
     uint32_t textureIds[MAP_TEXTURES];
     char textureNames[MAP_TEXTURES][64];
     int32_t textureCount;
@@ -91,5 +91,5 @@ double absValue(double v);
 double randomUpTo(int32_t n);
 
 // A textured axis-aligned box, texture repeated s by t times on each face (MapRender.cpp).
-void drawBox(double x1, double y1, double z1, double x2, double y2, double z2, int32_t s,
-             int32_t t, uint32_t texture);
+void drawBox(double x1, double y1, double z1, double x2, double y2, double z2, int32_t s, int32_t t,
+             uint32_t texture);

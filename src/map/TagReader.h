@@ -43,8 +43,8 @@ int32_t nextTag(const char* buffer, int32_t& pos, int32_t size);
 // Reads the next group of an element in `mode` (0: one value, 1: two, 2: letter and three),
 // applying the [n] and {n} settings met before it. settings[0] is the texture, [1] the repeat.
 // Returns MORE_GROUPS, END_OF_DATA or the kind of the next tag.
-int32_t readGroup(int32_t mode, const char* buffer, int32_t& pos, int32_t size,
-                  int32_t settings[2], char& orientation, int32_t values[3]);
+int32_t readGroup(int32_t mode, const char* buffer, int32_t& pos, int32_t size, int32_t settings[2],
+                  char& orientation, int32_t values[3]);
 
 // Each reads one value starting after `pos`, leaving `pos` on the character where it stopped.
 int32_t readNumber(const char* buffer, int32_t& pos, int32_t size);

@@ -29,7 +29,8 @@ void initSnapshots(Joueurs& j) {
     for (int32_t n = 0; n < 8; ++n) {
         j.baseTime[n] = ANCHOR_DROPPED;
         j.writeIndex[n] = 0;
-        for (Instantane& s : j.snapshots[n]) emptySlot(s);
+        for (Instantane& s : j.snapshots[n])
+            emptySlot(s);
     }
 }
 
@@ -62,11 +63,13 @@ void storeSnapshot(Joueurs& j, int32_t delay, int32_t n, double posX, double pos
 
 void ageSnapshots(Joueurs& j, int32_t frameTime) {
     for (auto& ring : j.snapshots)
-        for (Instantane& s : ring) s.delay = wrapSub(s.delay, frameTime);
+        for (Instantane& s : ring)
+            s.delay = wrapSub(s.delay, frameTime);
     j.resyncCountdown = wrapSub(j.resyncCountdown, frameTime);
     if (j.resyncCountdown < 0) {
         j.resyncCountdown = RESYNC_PERIOD;
-        for (int32_t& b : j.baseTime) b = ANCHOR_DROPPED;
+        for (int32_t& b : j.baseTime)
+            b = ANCHOR_DROPPED;
     }
 }
 

@@ -12,11 +12,14 @@ namespace platform {
 void toNativePath(const char* path, char* out, size_t outSize) {
     if (outSize == 0) return;
     size_t i = 0;
-    for (; path[i] != '\0' && i + 1 < outSize; ++i) out[i] = path[i] == '\\' ? '/' : path[i];
+    for (; path[i] != '\0' && i + 1 < outSize; ++i)
+        out[i] = path[i] == '\\' ? '/' : path[i];
     out[i] = '\0';
 }
 
-File::~File() { close(); }
+File::~File() {
+    close();
+}
 
 int File::openRead(const char* path) {
     close();

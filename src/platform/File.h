@@ -11,7 +11,7 @@ void toNativePath(const char* path, char* out, size_t outSize);
 
 // One open file. Results follow the game's habit: 0 for success, 1 for failure.
 class File {
-public:
+  public:
     File() = default;
     ~File();
     File(const File&) = delete;
@@ -20,13 +20,13 @@ public:
     int openRead(const char* path);    // existing file only, others may read too
     int createWrite(const char* path); // created anew, replacing an existing file
     bool isOpen() const { return fd_ >= 0; }
-    int64_t size() const;              // -1 when unknown
+    int64_t size() const; // -1 when unknown
     // Transfer up to `n` bytes; the result is the count actually moved (short = fewer).
     size_t read(void* buffer, size_t n);
     size_t write(const void* buffer, size_t n);
     void close();
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -21,7 +21,9 @@ struct FakeInput {
 
 FakeInput fake;
 
-bool validKey(int32_t key) { return key >= 0 && key < kKeyCount; }
+bool validKey(int32_t key) {
+    return key >= 0 && key < kKeyCount;
+}
 
 } // namespace
 
@@ -72,13 +74,17 @@ void showCursor(bool visible) {
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void useFakeInput(bool enabled) { fake.enabled = enabled; }
+void useFakeInput(bool enabled) {
+    fake.enabled = enabled;
+}
 
 void setFakeKey(int32_t key, bool down) {
     if (validKey(key)) fake.keys[key] = down;
 }
 
-void setFakeShift(bool down) { fake.shift = down; }
+void setFakeShift(bool down) {
+    fake.shift = down;
+}
 
 void setFakeCursor(int32_t x, int32_t y) {
     fake.cursorX = x;

@@ -135,9 +135,13 @@ int setTimeLimit(TcpSocket s, int option, int32_t ms) {
 
 } // namespace
 
-int setReceiveTimeout(TcpSocket s, int32_t ms) { return setTimeLimit(s, SO_RCVTIMEO, ms); }
+int setReceiveTimeout(TcpSocket s, int32_t ms) {
+    return setTimeLimit(s, SO_RCVTIMEO, ms);
+}
 
-int setSendTimeout(TcpSocket s, int32_t ms) { return setTimeLimit(s, SO_SNDTIMEO, ms); }
+int setSendTimeout(TcpSocket s, int32_t ms) {
+    return setTimeLimit(s, SO_SNDTIMEO, ms);
+}
 
 int waitReadable(TcpSocket s, int32_t ms) {
     if (!s.valid()) return 1;

@@ -7,30 +7,30 @@
 namespace platform {
 
 class Lock {
-public:
+  public:
     void enter() { mutex_.lock(); }
     void leave() { mutex_.unlock(); }
     std::mutex& native() { return mutex_; }
 
-private:
+  private:
     std::mutex mutex_;
 };
 
 // Holds a Lock for the life of a scope.
 class Guard {
-public:
+  public:
     explicit Guard(Lock& lock) : lock_(lock) { lock_.enter(); }
     ~Guard() { lock_.leave(); }
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
 
-private:
+  private:
     Lock& lock_;
 };
 
 // A manual-reset event: stays signalled until reset; any number of waiters wake.
 class Event {
-public:
+  public:
     explicit Event(bool signalled = false) : signalled_(signalled) {}
     void set();
     void reset();
@@ -38,7 +38,7 @@ public:
     // Waits until signalled or `timeoutMs` passed (negative: no limit). True when signalled.
     bool wait(int32_t timeoutMs);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable cond_;
     bool signalled_;

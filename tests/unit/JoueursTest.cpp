@@ -104,11 +104,13 @@ TEST_F(SnapshotBuffer, ResyncDropsAnchorsOnlyBelowZero) {
     EXPECT_EQ(j.baseTime[3], 1000 - 50000);
     ageSnapshots(j, 1);
     EXPECT_EQ(j.resyncCountdown, RESYNC_PERIOD);
-    for (int32_t b : j.baseTime) EXPECT_EQ(b, ANCHOR_DROPPED);
+    for (int32_t b : j.baseTime)
+        EXPECT_EQ(b, ANCHOR_DROPPED);
 }
 
 TEST_F(SnapshotBuffer, RingOverwritesItsOldestAfterFiftyFilings) {
-    for (int i = 0; i < SNAPSHOT_RING + 1; ++i) push(50000 + i, i, 1000);
+    for (int i = 0; i < SNAPSHOT_RING + 1; ++i)
+        push(50000 + i, i, 1000);
     EXPECT_EQ(j.writeIndex[3], 1);
     EXPECT_EQ(j.snapshots[3][0].serial, SNAPSHOT_RING);
     frame(1000);
