@@ -66,6 +66,16 @@ inline int freePort() {
     return port;
 }
 
+// The smallest window worth drawing, for tests that watch consoles and peers, not pixels.
+inline GameSettings smallWindow(const char* pseudo = "hote") {
+    GameSettings s;
+    s.pseudo = pseudo;
+    s.width = 160;
+    s.height = 120;
+    s.maxFps = 30;
+    return s;
+}
+
 // The number written right after `key` at or after `from` in `text`, or -1.
 inline int numberAfter(const std::string& text, const std::string& key, size_t from = 0) {
     const size_t at = text.find(key, from);

@@ -122,15 +122,6 @@ bool isForbidden(const std::string& l) {
     return l.find("quitter") != std::string::npos || l.find("start") != std::string::npos;
 }
 
-GameSettings smallWindow() {
-    GameSettings s;
-    s.pseudo = "hote";
-    s.width = 160;
-    s.height = 120;
-    s.maxFps = 30;
-    return s;
-}
-
 TEST(ConsoleLines, TenThousandRandomLinesBeforeAnyGame) {
     XDisplay x; // never used: no game starts
     Player console(x, smallWindow());

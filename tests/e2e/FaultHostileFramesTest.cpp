@@ -22,15 +22,6 @@ using namespace e2e;
 constexpr uint32_t SEED = 20240611u;
 const int32_t STRANGE_NUMBERS[] = {-5, 8, 99, 2147483647, -1, -2147483647 - 1};
 
-GameSettings smallWindow(const char* pseudo) {
-    GameSettings s;
-    s.pseudo = pseudo;
-    s.width = 160;
-    s.height = 120;
-    s.maxFps = 30;
-    return s;
-}
-
 class HostilePeer : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -11,15 +11,6 @@ namespace {
 
 using namespace e2e;
 
-GameSettings smallWindow(const char* pseudo) {
-    GameSettings s;
-    s.pseudo = pseudo;
-    s.width = 160;
-    s.height = 120;
-    s.maxFps = 30;
-    return s;
-}
-
 class LostPeer : public ::testing::Test {
   protected:
     void SetUp() override {
