@@ -11,16 +11,11 @@
 #include "GameData.h"
 #include "console/Commande.h"
 #include "console/Console.h"
-#include "console/Help.h"
-#include "console/HostCommands.h"
-#include "console/Input.h"
-#include "console/MapList.h"
 #include "game/Jeu.h"
 #include "net/Protocole.h"
 
 namespace {
 
-constexpr int32_t HIGHEST_PLAYER = 6;
 // Each command takes at least one byte of input; this only bounds a broken reader.
 constexpr int32_t MAX_COMMANDS = 100000;
 
@@ -43,49 +38,11 @@ std::unique_ptr<Jeu> makeGame(Reseau& reseau) {
     return jeu;
 }
 
-// The console's dispatch, but for start.
-void run(const Commande& c, Options& workingCopy, Jeu& jeu) {
-    const int32_t n = c.arguments[0];
-    switch (c.number) {
-    case CMD_AIDE:
-        showHelp();
-        break;
-    case CMD_LISTEMAP:
-        listMaps();
-        break;
-    case CMD_LISTETEXTURE:
-        listTextures();
-        break;
-    case CMD_AFFICHEMAP:
-        showMap(*console, n);
-        break;
-    case CMD_OPTION:
-        if (n == 1)
-            setDefaultOptions(workingCopy);
-        else
-            editOptions(workingCopy);
-        break;
-    case CMD_DIRE: {
-        char text[TEXT_LINE_SIZE] = {};
-        if (readLine(text, TEXT_LINE_SIZE) == 0) say(*console, text);
-        break;
-    }
-    case CMD_EXPULSE:
-        if (n >= 0 && n <= HIGHEST_PLAYER) kick(*console, n);
-        break;
-    case CMD_SCORE:
-        showScore(*console);
-        break;
-    case CMD_CHARGEMAP:
-        loadMap(*console, n);
-        break;
-    case CMD_RESET:
-        resetScores(*console);
-        break;
-    default:
-        break;
-    }
-    // The game thread's next frame: whatever the command posted is handled.
+// One command as the console runs it (but for start), then the game thread's next frame,
+// which handles whatever the command posted.
+void run(const Commande& c, ConsoleLoop& loop, Jeu& jeu) {
+    if (c.number == CMD_START) return;
+    runCommand(*console, loop, c);
     dispatchMessages(jeu);
 }
 
@@ -114,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         fuzzsupport::Inside inside(*folder);
         std::unique_ptr<Jeu> jeu = makeGame(console->reseau);
-        Options workingCopy;
-        fillDefaultOptions(workingCopy);
+        ConsoleLoop loop;
+        fillDefaultOptions(loop.workingCopy);
         Commande c;
         for (int32_t i = 0; i < MAX_COMMANDS && readCommand(c) == 0; ++i) {
             if (c.number == CMD_QUITTER) break;
@@ -125,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             while (k < MAX_ARGUMENTS && c.arguments[k] != END_MARKER)
                 ++k;
             fuzzsupport::require(c.arguments[k] == END_MARKER, "arguments end with the marker");
-            run(c, workingCopy, *jeu);
+            run(c, loop, *jeu);
         }
     }
     stdin = keyboard;

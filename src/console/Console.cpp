@@ -14,16 +14,9 @@ namespace {
 
 constexpr int32_t HIGHEST_PLAYER = 6;
 
-// What the loop keeps beside the Console.
-struct LoopState {
-    Commande commande;
-    char text[TEXT_LINE_SIZE];
-    Options workingCopy; // only the command option uses it; never loaded from the file
-};
-
 // Lives until the process ends: the game thread holds addresses into it.
-Console console;
-LoopState loop;
+Console theConsole;
+ConsoleLoop theLoop;
 
 void showStartResult(int32_t result) {
     if (result < 0) {
@@ -43,22 +36,23 @@ void runOption(Options& workingCopy, int32_t n) {
 
 // The text is the line after the command line; the rest of an over-long line is dropped so
 // that it is never taken for commands.
-void runSay(char text[TEXT_LINE_SIZE]) {
+void runSay(Console& console, char text[TEXT_LINE_SIZE]) {
     printf("Votre texte:");
     memset(text, 0, TEXT_LINE_SIZE);
     if (readLine(text, TEXT_LINE_SIZE) != 0) return;
     say(console, text);
 }
 
-void runKick(int32_t n) {
+void runKick(Console& console, int32_t n) {
     if (n >= 0 && n <= HIGHEST_PLAYER)
         kick(console, n);
     else
         printf("Erreur: Le numero du joueur doit etre compris entre 0 et %d", HIGHEST_PLAYER);
 }
 
-// Runs one command; 1 when the loop must end.
-int32_t dispatch(const Commande& c) {
+} // namespace
+
+int32_t runCommand(Console& console, ConsoleLoop& loop, const Commande& c) {
     const int32_t n = c.arguments[0];
     switch (c.number) {
     case CMD_QUITTER:
@@ -82,10 +76,10 @@ int32_t dispatch(const Commande& c) {
         runOption(loop.workingCopy, n);
         break;
     case CMD_DIRE:
-        runSay(loop.text);
+        runSay(console, loop.text);
         break;
     case CMD_EXPULSE:
-        runKick(n);
+        runKick(console, n);
         break;
     case CMD_SCORE:
         showScore(console);
@@ -103,13 +97,11 @@ int32_t dispatch(const Commande& c) {
     return 0;
 }
 
-} // namespace
-
 int runConsole() {
-    fillDefaultOptions(loop.workingCopy);
+    fillDefaultOptions(theLoop.workingCopy);
     showBanner();
     // The end of standard input ends the program as quitter does.
-    while (readCommand(loop.commande) == 0)
-        if (dispatch(loop.commande) != 0) break;
+    while (readCommand(theLoop.commande) == 0)
+        if (runCommand(theConsole, theLoop, theLoop.commande) != 0) break;
     return 0;
 }

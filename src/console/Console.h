@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "console/Commande.h"
 #include "map/Map.h"
 #include "map/TagReader.h"
 #include "net/Reseau.h"
@@ -19,6 +20,16 @@ struct Console {
 
 // Size of the dire text line: at most 47 characters and the zero.
 constexpr int32_t TEXT_LINE_SIZE = 48;
+
+// What the command loop keeps beside the Console.
+struct ConsoleLoop {
+    Commande commande;
+    char text[TEXT_LINE_SIZE];
+    Options workingCopy; // only the command option uses it; never loaded from the file
+};
+
+// Runs one command line on `console`, as the loop does; 1 when the loop must end.
+int32_t runCommand(Console& console, ConsoleLoop& loop, const Commande& c);
 
 // Prints the banner, then reads and runs commands until quitter or the end of standard
 // input. Returns the exit status, 0.
