@@ -3,6 +3,7 @@
 #include <cstdint>
 
 struct Balle;
+struct ChampDeVision;
 
 enum : int32_t { DOOR_OPENING = 0, DOOR_CLOSING = 1, DOOR_STOPPED = 2 };
 
@@ -76,14 +77,17 @@ class Map {
     void clipShot(Balle& bullet, double& dx, double& dy, double& dz) const;
     void pickSpawn(int32_t cell[2]) const;
 
-    // Drawing (MapRender.cpp); draws nothing unless ready.
+    // Drawing (MapRender.cpp); draws nothing unless ready. Elements that the camera of the
+    // current OpenGL matrices cannot see are not sent: they would give no pixel.
     void render() const;
+    // The same through a given view; through makeWholeSpace every element is sent.
+    void render(const ChampDeVision& view) const;
     // The five kinds in render's order; each draws its counted elements, ready or not.
-    void renderCeilings() const;
-    void renderWalls() const;
-    void renderTeleporters() const;
-    void renderDoors() const;
-    void renderHealthBoxes() const;
+    void renderCeilings(const ChampDeVision& view) const;
+    void renderWalls(const ChampDeVision& view) const;
+    void renderTeleporters(const ChampDeVision& view) const;
+    void renderDoors(const ChampDeVision& view) const;
+    void renderHealthBoxes(const ChampDeVision& view) const;
 };
 
 int32_t signOf(double v);

@@ -1,5 +1,7 @@
 #include "map/Map.h"
 
+#include "map/ChampDeVision.h"
+
 #include <GL/gl.h>
 
 namespace {
@@ -24,112 +26,135 @@ int32_t bounded(int32_t count, int32_t slots) {
     return count < slots ? count : slots;
 }
 
-void corner(double s, double t, double x, double y, double z) {
-    glTexCoord2d(s, t);
-    glVertex3d(x, y, z);
+// One quad as sent: texture coordinates and corners, in the order they are sent.
+struct Quad {
+    double st[4][2];
+    double xyz[4][3];
+};
+
+void setCorner(Quad& q, int32_t i, double s, double t, double x, double y, double z) {
+    q.st[i][0] = s;
+    q.st[i][1] = t;
+    q.xyz[i][0] = x;
+    q.xyz[i][1] = y;
+    q.xyz[i][2] = z;
+}
+
+// Binds the element's texture and sends its quad, unless the camera cannot see any of it.
+void drawQuad(const ChampDeVision& view, uint32_t texture, const Quad& q) {
+    if (isOutsideView(view, q.xyz, 4)) return;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    for (int32_t i = 0; i < 4; ++i) {
+        glTexCoord2d(q.st[i][0], q.st[i][1]);
+        glVertex3d(q.xyz[i][0], q.xyz[i][1], q.xyz[i][2]);
+    }
+    glEnd();
 }
 
 // A vertical quad from a to b along a grid line l, between heights zl and zh.
-void uprightQuad(bool horizontal, double a, double b, double l, double zl, double zh, double s,
+Quad uprightQuad(bool horizontal, double a, double b, double l, double zl, double zh, double s,
                  double t) {
-    glBegin(GL_QUADS);
+    Quad q;
     if (horizontal) {
-        corner(0, 0, a, l, zl);
-        corner(s, 0, b, l, zl);
-        corner(s, t, b, l, zh);
-        corner(0, t, a, l, zh);
+        setCorner(q, 0, 0, 0, a, l, zl);
+        setCorner(q, 1, s, 0, b, l, zl);
+        setCorner(q, 2, s, t, b, l, zh);
+        setCorner(q, 3, 0, t, a, l, zh);
     } else {
-        corner(0, 0, l, a, zl);
-        corner(s, 0, l, b, zl);
-        corner(s, t, l, b, zh);
-        corner(0, t, l, a, zh);
+        setCorner(q, 0, 0, 0, l, a, zl);
+        setCorner(q, 1, s, 0, l, b, zl);
+        setCorner(q, 2, s, t, l, b, zh);
+        setCorner(q, 3, 0, t, l, a, zh);
     }
-    glEnd();
+    return q;
 }
 
 } // namespace
 
 void Map::render() const {
-    if (ready != 1) return;
-    renderCeilings();
-    renderWalls();
-    renderTeleporters();
-    renderDoors();
-    renderHealthBoxes();
+    ChampDeVision view;
+    currentChampDeVision(view);
+    render(view);
 }
 
-void Map::renderCeilings() const {
+void Map::render(const ChampDeVision& view) const {
+    if (ready != 1) return;
+    renderCeilings(view);
+    renderWalls(view);
+    renderTeleporters(view);
+    renderDoors(view);
+    renderHealthBoxes(view);
+}
+
+void Map::renderCeilings(const ChampDeVision& view) const {
     const int32_t n = bounded(ceilingCount, MAP_CEILINGS);
     for (int32_t i = 0; i < n; i++) {
         const Plafon& p = ceilings[i];
         const double s = repetitions(p.x1, p.x2, p.repeat);
         const double t = repetitions(p.y1, p.y2, p.repeat);
         const double z = units(p.height);
-        glBindTexture(GL_TEXTURE_2D, textureFor(p.texture));
-        glBegin(GL_QUADS);
-        corner(0, 0, units(p.x1), units(p.y1), z);
-        corner(s, 0, units(p.x2), units(p.y1), z);
-        corner(s, t, units(p.x2), units(p.y2), z);
-        corner(0, t, units(p.x1), units(p.y2), z);
-        glEnd();
+        Quad q;
+        setCorner(q, 0, 0, 0, units(p.x1), units(p.y1), z);
+        setCorner(q, 1, s, 0, units(p.x2), units(p.y1), z);
+        setCorner(q, 2, s, t, units(p.x2), units(p.y2), z);
+        setCorner(q, 3, 0, t, units(p.x1), units(p.y2), z);
+        drawQuad(view, textureFor(p.texture), q);
     }
 }
 
-void Map::renderWalls() const {
+void Map::renderWalls(const ChampDeVision& view) const {
     const int32_t n = bounded(wallCount, MAP_WALLS);
     for (int32_t i = 0; i < n; i++) {
         const Mur& m = walls[i];
         const double s = repetitions(m.from, m.to, m.repeat);
         const double t = repetitions(m.minHeight, m.maxHeight, m.repeat);
-        glBindTexture(GL_TEXTURE_2D, textureFor(m.texture));
-        uprightQuad(m.orientation == HORIZONTAL, units(m.from), units(m.to), units(m.line),
-                    units(m.minHeight), units(m.maxHeight), s, t);
+        drawQuad(view, textureFor(m.texture),
+                 uprightQuad(m.orientation == HORIZONTAL, units(m.from), units(m.to), units(m.line),
+                             units(m.minHeight), units(m.maxHeight), s, t));
     }
 }
 
-void Map::renderTeleporters() const {
+void Map::renderTeleporters(const ChampDeVision& view) const {
     const int32_t n = bounded(teleporterCount, MAP_TELEPORTERS);
     for (int32_t i = 0; i < n; i++) {
         const Teleporteur& p = teleporters[i];
         const double px = units(p.x);
         const double py = units(p.y);
-        glBindTexture(GL_TEXTURE_2D, textureFor(p.texture));
-        glBegin(GL_QUADS);
-        if (p.orientation == HORIZONTAL) {
-            corner(0, 0, px + 100, py, 0);
-            corner(1, 0, px, py, 0);
-            corner(1, 1, px, py, 200);
-            corner(0, 1, px + 100, py, 200);
-        } else {
-            corner(0, 0, px, py + 100, 0);
-            corner(1, 0, px, py, 0);
-            corner(1, 1, px, py, 200);
-            corner(0, 1, px, py + 100, 200);
-        }
-        glEnd();
+        // One cell wide, two high, drawn from the far end of the cell back to its corner.
+        const bool horizontal = p.orientation == HORIZONTAL;
+        drawQuad(view, textureFor(p.texture),
+                 uprightQuad(horizontal, (horizontal ? px : py) + 100, horizontal ? px : py,
+                             horizontal ? py : px, 0, 200, 1, 1));
     }
 }
 
-void Map::renderDoors() const {
+void Map::renderDoors(const ChampDeVision& view) const {
     const int32_t n = bounded(doorCount, MAP_DOORS);
     for (int32_t i = 0; i < n; i++) {
         const Porte& d = doors[i];
         const double height = static_cast<double>(d.maxHeight) - d.minHeight;
         // The image is cut at the top as the door rises into the ceiling.
         const double t = height == 0 ? 1.0 : 1.0 - d.opening / height / 100.0;
-        glBindTexture(GL_TEXTURE_2D, textureFor(d.texture));
-        uprightQuad(d.orientation == HORIZONTAL, units(d.from), units(d.to), units(d.line),
-                    units(d.minHeight) + d.opening, units(d.maxHeight), 1.0, t);
+        drawQuad(view, textureFor(d.texture),
+                 uprightQuad(d.orientation == HORIZONTAL, units(d.from), units(d.to), units(d.line),
+                             units(d.minHeight) + d.opening, units(d.maxHeight), 1.0, t));
     }
 }
 
-void Map::renderHealthBoxes() const {
+void Map::renderHealthBoxes(const ChampDeVision& view) const {
     const int32_t n = bounded(healthBoxCount, MAP_HEALTH_BOXES);
     for (int32_t i = 0; i < n; i++) {
         const CaisseDeSoin& c = healthBoxes[i];
         if (c.taken != 0) continue;
-        drawBox((c.x + 0.5 - 0.2) * 100, (c.y + 0.5 - 0.2) * 100, 0, (c.x + 0.5 + 0.2) * 100,
-                (c.y + 0.5 + 0.2) * 100, 40, 1, 1, textureFor(c.texture));
+        const double x1 = (c.x + 0.5 - 0.2) * 100;
+        const double y1 = (c.y + 0.5 - 0.2) * 100;
+        const double x2 = (c.x + 0.5 + 0.2) * 100;
+        const double y2 = (c.y + 0.5 + 0.2) * 100;
+        const double corners[8][3] = {{x1, y1, 0},  {x2, y1, 0},  {x1, y2, 0},  {x2, y2, 0},
+                                      {x1, y1, 40}, {x2, y1, 40}, {x1, y2, 40}, {x2, y2, 40}};
+        if (isOutsideView(view, corners, 8)) continue;
+        drawBox(x1, y1, 0, x2, y2, 40, 1, 1, textureFor(c.texture));
     }
 }
 
