@@ -561,8 +561,12 @@ void announcePlayer(Jeu& jeu, int32_t n, int32_t score, const char name[48], int
 void dispatchMessages(Jeu& jeu) {
     if (jeu.reseau == nullptr) return;
     if (isHost(jeu)) jeu.localPlayer.id = HOST_ID;
+    // A busy host relays dozens of frames here: they leave together at the end, one
+    // system call per peer.
+    jeu.reseau->holdSends();
     Message m;
     for (int32_t i = 0; i < MAX_MESSAGES_PER_FRAME && jeu.reseau->nextMessage(m) == 0; ++i)
         handleMessage(jeu, m);
     sendStateIfDue(jeu);
+    jeu.reseau->releaseSends();
 }

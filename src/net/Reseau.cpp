@@ -53,6 +53,11 @@ int32_t Reseau::startNetwork(uint8_t isHost, TcpSocket socket, int32_t port) {
     nextOrder = 0;
     lastSequence = 0;
     clearQueue();
+    {
+        Guard g(sendLock);
+        for (Connexion& link : connexions)
+            link.outboxFrames = 0;
+    }
     running = true;
     if (host != 0) {
         for (Connexion& link : connexions)
@@ -235,6 +240,7 @@ int32_t Reseau::admitClient(int32_t slot, TcpSocket client) {
             return 1;
         }
         link.socket = client;
+        link.outboxFrames = 0;
         platform::setSendTimeout(client, SEND_LIMIT_MS);
         link.connected.set();
     }
@@ -286,6 +292,7 @@ void Reseau::endConnection(Connexion& link) {
     {
         Guard g(sendLock);
         link.connected.reset();
+        link.outboxFrames = 0;
         platform::closeSocket(link.socket);
     }
     slotFreed.set();
@@ -396,7 +403,7 @@ void Reseau::sendToAll(Message& frame) {
         sendFrame(connexions[0], frame);
         return;
     }
-    for (const Connexion& link : connexions)
+    for (Connexion& link : connexions)
         sendFrame(link, frame);
 }
 
@@ -407,12 +414,36 @@ void Reseau::sendToPeer(Message& frame, int32_t slot) {
     if (host == 1 && slot >= 0 && slot < HOST_SLOTS) sendFrame(connexions[slot], frame);
 }
 
+void Reseau::holdSends() {
+    Guard entry(sendEntryLock);
+    Guard g(sendLock);
+    sendHolder = &threadMark;
+}
+
+void Reseau::releaseSends() {
+    Guard entry(sendEntryLock);
+    Guard g(sendLock);
+    sendHolder = nullptr;
+    for (Connexion& link : connexions)
+        flushOutbox(link);
+}
+
 // Under the send lock: the socket cannot change under us.
-void Reseau::sendFrame(const Connexion& link, const Message& frame) {
+void Reseau::sendFrame(Connexion& link, const Message& frame) {
     if (!link.connected.isSet()) return;
-    // A frame that cannot leave in time (or only partly: the stream is then broken) ends
-    // the connection; its receive thread then reports the player or the host as gone.
-    if (platform::sendAll(link.socket, &frame, FRAME_SIZE) != 0)
+    memcpy(link.outbox + link.outboxFrames * FRAME_SIZE, &frame, FRAME_SIZE);
+    ++link.outboxFrames;
+    if (sendHolder != &threadMark || link.outboxFrames == OUTBOX_FRAMES) flushOutbox(link);
+}
+
+// Under the send lock.
+void Reseau::flushOutbox(Connexion& link) {
+    const int32_t frames = link.outboxFrames;
+    link.outboxFrames = 0;
+    if (frames == 0 || !link.connected.isSet()) return;
+    // Frames that cannot leave in time (or only partly: the stream is then broken) end the
+    // connection; its receive thread then reports the player or the host as gone.
+    if (platform::sendAll(link.socket, link.outbox, static_cast<size_t>(frames) * FRAME_SIZE) != 0)
         platform::shutdownSocket(link.socket);
 }
 

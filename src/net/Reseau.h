@@ -20,6 +20,8 @@ constexpr int32_t POST_WAIT_MS = 2000;
 // How long a frame may wait for room in a peer's socket. A peer that reads nothing for
 // that long (frozen, or its game gone) is cut off rather than freezing the sender's game.
 constexpr int32_t SEND_LIMIT_MS = 3000;
+// Frames that may wait in a peer's outbox while the game thread holds its sends.
+constexpr int32_t OUTBOX_FRAMES = 16;
 // How long stopNetwork waits for the transport's threads to end.
 constexpr int32_t STOP_WAIT_MS = 5000;
 
@@ -50,10 +52,14 @@ struct QueueSlot {
 };
 
 // One TCP connection: on the host slot i holds client (player) i; a client uses slot 0 for
-// its host. `socket` changes only under the send lock, while `connected` is clear.
+// its host. `socket` changes only under the send lock, while `connected` is clear. The
+// outbox holds frames not yet written, under the send lock; it is emptied whenever the
+// socket changes, so a new peer never gets frames meant for the one before.
 struct Connexion {
     platform::TcpSocket socket;
     platform::Event connected;
+    uint8_t outbox[OUTBOX_FRAMES * FRAME_SIZE];
+    int32_t outboxFrames = 0;
 };
 
 class Reseau;
@@ -100,6 +106,13 @@ class Reseau {
     int32_t post(int32_t type, int32_t argument, const void* payload);
     // peer 0..6: that client only (host only); any other value: everybody.
     void sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer);
+    // Between these two, the frames this thread sends wait in each peer's outbox and leave
+    // together at release (or when an outbox fills): the same bytes in the same order, one
+    // system call per peer instead of one per frame. Frames from other threads still leave
+    // at once, after whatever waits for the same peer. The game thread holds its sends for
+    // one dispatch of messages, where a busy host relays dozens of frames.
+    void holdSends();
+    void releaseSends();
     // 0 with the oldest queued message, 1 when the queue is empty. Game thread only.
     int32_t nextMessage(Message& out);
     // The game thread has ended: nobody will read the queue again, so it is emptied and
@@ -173,5 +186,8 @@ class Reseau {
     int32_t oldestFullSlot() const;
     int32_t storeFrame(const Message& frame, int32_t origin);
     int32_t postWithin(const Message& frame, int32_t limitMs);
-    void sendFrame(const Connexion& link, const Message& frame);
+    void sendFrame(Connexion& link, const Message& frame);
+    void flushOutbox(Connexion& link);
+    // The thread whose sends wait (its thread mark), or none; under the send lock.
+    const void* sendHolder = nullptr;
 };
