@@ -304,4 +304,32 @@ class OnDisplay : public ::testing::Test {
     int port = -1;
 };
 
+// A game under way: a host and a client in small windows, and a headless bot that watches
+// from inside (the client's name has reached it). The scene the fault tests then break.
+class HostClientBot : public OnDisplay {
+  protected:
+    explicit HostClientBot(const char* clientName)
+        : clientName_(clientName), client{x, smallWindow(clientName)} {}
+    void SetUp() override {
+        OnDisplay::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(host.launch()) << host.tail();
+        ASSERT_TRUE(host.host(port, 1)) << host.tail();
+        ASSERT_TRUE(client.launch()) << client.tail();
+        ASSERT_TRUE(client.join(port)) << client.tail();
+        ASSERT_TRUE(host.waitFor("Nouveau joueur id: 0", REPLY_MS, 0)) << host.tail();
+        ASSERT_TRUE(bot.start(host.folder().path(), port, "temoin", {"--fps", "30"}));
+        ASSERT_EQ(bot.joined(), 1) << bot.tail();
+        ASSERT_TRUE(bot.saw("recv type=2 arg=0 text=" + clientName_)) << bot.tail();
+    }
+
+  private:
+    std::string clientName_;
+
+  protected:
+    Player host{x, smallWindow("hote")};
+    Player client;
+    Bot bot;
+};
+
 } // namespace e2e

@@ -22,19 +22,9 @@ using namespace e2e;
 constexpr uint32_t SEED = 20240611u;
 const int32_t STRANGE_NUMBERS[] = {-5, 8, 99, 2147483647, -1, -2147483647 - 1};
 
-class HostilePeer : public ::testing::Test {
+class HostilePeer : public HostClientBot {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(x.start()) << "no X server";
-        port = freePort();
-        ASSERT_GT(port, 0);
-        ASSERT_TRUE(host.launch()) << host.tail();
-        ASSERT_TRUE(host.host(port, 1)) << host.tail();
-        ASSERT_TRUE(client.launch()) << client.tail();
-        ASSERT_TRUE(client.join(port)) << client.tail();
-        ASSERT_TRUE(bot.start(host.folder().path(), port, "temoin", {"--fps", "30"}));
-        ASSERT_GE(bot.joined(), 0) << bot.tail();
-    }
+    HostilePeer() : HostClientBot("client") {}
 
     // Everybody is still there and still playing, and a newcomer is welcomed as ever.
     void expectGameStillStanding() {
@@ -58,11 +48,6 @@ class HostilePeer : public ::testing::Test {
         return bytes;
     }
 
-    XDisplay x;
-    int port = -1;
-    Player host{x, smallWindow("hote")};
-    Player client{x, smallWindow("client")};
-    Bot bot;
     std::mt19937 random{SEED};
 };
 

@@ -11,28 +11,9 @@ namespace {
 
 using namespace e2e;
 
-class LostPeer : public ::testing::Test {
+class LostPeer : public HostClientBot {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(x.start()) << "no X server";
-        port = freePort();
-        ASSERT_GT(port, 0);
-        ASSERT_TRUE(host.launch()) << host.tail();
-        ASSERT_TRUE(host.host(port, 1)) << host.tail();
-        ASSERT_TRUE(client.launch()) << client.tail();
-        ASSERT_TRUE(client.join(port)) << client.tail();
-        ASSERT_TRUE(host.waitFor("Nouveau joueur id: 0", REPLY_MS, 0)) << host.tail();
-        ASSERT_TRUE(bot.start(host.folder().path(), port, "temoin", {"--fps", "30"}));
-        ASSERT_EQ(bot.joined(), 1) << bot.tail();
-        // The bot has been told of the client: the whole table reached it.
-        ASSERT_TRUE(bot.saw("recv type=2 arg=0 text=victime")) << bot.tail();
-    }
-
-    XDisplay x;
-    int port = -1;
-    Player host{x, smallWindow("hote")};
-    Player client{x, smallWindow("victime")};
-    Bot bot;
+    LostPeer() : HostClientBot("victime") {}
 };
 
 TEST_F(LostPeer, KilledClientIsSeenGoneAndTheOthersPlayOn) {
