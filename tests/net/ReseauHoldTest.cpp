@@ -67,16 +67,18 @@ TEST_F(ReseauHold, HeldFramesLeaveAtReleaseOrWhenAnotherThreadSends) {
 
 TEST_F(ReseauHold, ANewcomerInAFreedSlotNeverGetsFramesHeldForTheOneBefore) {
     const int32_t port = startHost();
-    TcpSocket leaving;
-    ASSERT_EQ(0, join(port, leaving));
+    TcpSocket clients[HOST_SLOTS];
+    for (int32_t i = 0; i < HOST_SLOTS; ++i)
+        ASSERT_EQ(i, join(port, clients[i]));
     net->holdSends();
-    net->sendMessage(16, 1, nullptr, 0);
-    drop(leaving);
+    net->sendMessage(16, 1, nullptr, 3);
+    drop(clients[3]);
     Message m;
     ASSERT_EQ(0, waitMessage(*net, m));
     EXPECT_EQ(MSG_PLAYER_LEFT, m.type);
+    // Every other slot is busy: the newcomer can only take the one just freed.
     TcpSocket newcomer;
-    ASSERT_EQ(0, join(port, newcomer)) << "the newcomer takes the freed slot 0";
+    ASSERT_EQ(3, join(port, newcomer));
     net->releaseSends();
     EXPECT_NE(0, platform::waitReadable(newcomer, 200)) << "the newcomer got an old frame";
 }
