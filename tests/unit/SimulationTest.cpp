@@ -69,8 +69,16 @@ struct SimulationOnline : Simulation {
     }
 };
 
-TEST_F(Simulation, WalksAlongTheViewAndShortensDiagonals) {
+TEST_F(Simulation, WalksAlongTheViewAndShortensDiagonalsButNotInAZeroFrame) {
     hold(SDLK_z);
+    Joueur& other = jeu->remotePlayers[2];
+    other.state = PLAYER_PRESENT;
+    other.posX = 300;
+    other.keys[KEY_FORWARD] = 1;
+    frame(0);
+    expectAt(me, 1000, 1000, 0);
+    EXPECT_DOUBLE_EQ(other.posX, 300);
+
     frame(100);
     expectAt(me, 1000 + STEP_100MS, 1000);
 
@@ -85,7 +93,7 @@ TEST_F(Simulation, WalksAlongTheViewAndShortensDiagonals) {
     expectAt(me, 1000 + 2 * STEP_100MS + STEP_100MS / DIAGONAL, 1000 - STEP_100MS / DIAGONAL);
 }
 
-TEST_F(Simulation, KeyChangesAndTurnsBeyondTenDegreesForceAStateMessage) {
+TEST_F(Simulation, KeyChangesTurnsBeyondTenDegreesAndTeleportsForceAStateMessage) {
     hold(SDLK_z);
     hold(SDLK_s);
     frame(100);
@@ -110,19 +118,19 @@ TEST_F(Simulation, KeyChangesAndTurnsBeyondTenDegreesForceAStateMessage) {
     release(SDLK_s);
     frame(100);
     EXPECT_EQ(me.stateSendTimer, 500);
-}
 
-TEST_F(Simulation, ZeroFrameTimeMovesNobody) {
-    hold(SDLK_z);
-    hold(SDLK_d);
-    Joueur& other = jeu->remotePlayers[2];
-    other.state = PLAYER_PRESENT;
-    other.posX = 300;
-    other.posY = 400;
-    other.keys[KEY_FORWARD] = 1;
-    frame(0);
-    expectAt(me, 1000, 1000, 0);
-    expectAt(other, 300, 400, 0);
+    // Same keys, no turn, but a teleporter crossed.
+    jeu->map.teleporters[0] = Teleporteur{0, 'h', 3, 5, 8, 8, 90};
+    jeu->map.teleporterCount = 1;
+    me.stateSendTimer = 0;
+    me.posX = 350;
+    me.posY = 490;
+    me.yaw = 90;
+    me.sentYaw = 90;
+    frame(100);
+    expectAt(me, 850, 850, 0);
+    EXPECT_DOUBLE_EQ(me.yaw, 90);
+    EXPECT_EQ(me.stateSendTimer, 500);
 }
 
 TEST_F(Simulation, WallsCancelTheCrossingComponentBeforeTheDiagonalDivision) {
@@ -142,21 +150,6 @@ TEST_F(Simulation, WallsCancelTheCrossingComponentBeforeTheDiagonalDivision) {
     hold(SDLK_q);
     frame(100);
     expectAt(me, 1140, 1000 + STEP_100MS / DIAGONAL);
-}
-
-TEST_F(Simulation, TeleportForcesAStateMessage) {
-    jeu->map.teleporters[0] = Teleporteur{0, 'h', 3, 5, 8, 8, 90};
-    jeu->map.teleporterCount = 1;
-    me.posX = 350;
-    me.posY = 490;
-    me.yaw = 90;
-    me.sentYaw = 90;
-    me.keys[KEY_FORWARD] = 1; // already sent: the key is no change
-    hold(SDLK_z);
-    frame(100);
-    expectAt(me, 850, 850, 0);
-    EXPECT_DOUBLE_EQ(me.yaw, 90);
-    EXPECT_EQ(me.stateSendTimer, 500);
 }
 
 TEST_F(SimulationOnline, HealthBoxHealsAndIsAnnounced) {
