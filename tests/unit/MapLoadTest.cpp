@@ -94,6 +94,15 @@ TEST_F(MapLoad, PlayStoresOrderedElementsWithTheirSettings) {
     EXPECT_EQ('x', map->teleporters[1].orientation);
     ASSERT_EQ(1, map->healthBoxCount);
     EXPECT_EQ(ints(map->healthBoxes[0]), ints(CaisseDeSoin{5, 4, 4, 0, 0}));
+
+    // Clearing empties the tables but keeps the textures.
+    map->textureIds[5] = 42;
+    map->clear();
+    EXPECT_EQ(0, map->ready);
+    EXPECT_EQ(0, elementCount(*map));
+    EXPECT_EQ(42u, map->textureFor(5));
+    EXPECT_EQ(0u, map->textureFor(256));
+    EXPECT_EQ(0u, map->textureFor(-1));
 }
 
 TEST_F(MapLoad, PlayLoadsTheSelectedTextureList) {
@@ -119,7 +128,7 @@ TEST_F(MapLoad, PlayLoadsTheSelectedTextureList) {
     }
 }
 
-TEST_F(MapLoad, MissingTextureListsFailAndKeepTheOldElements) {
+TEST_F(MapLoad, MissingListsFailAndKeepTheOldElementsAnEmptyOneLoadsUntextured) {
     ASSERT_EQ(0, loadText("<mur>(h,1,0,2)(0,2)", 1));
     ASSERT_EQ(1, map->wallCount);
 
@@ -137,22 +146,18 @@ TEST_F(MapLoad, MissingTextureListsFailAndKeepTheOldElements) {
                   "Erreur lors du chargement du fichier: \"liste des textures.list\"\n",
               printed);
     EXPECT_EQ(1, map->wallCount);
-}
 
-TEST_F(MapLoad, EmptyListOfTextureListsLoadsTheMapUntextured) {
     folder.write("liste des textures.list", "aucune liste\n");
     ASSERT_EQ(0, loadText("<apparition>(1,1)", 1, 0));
-    EXPECT_EQ(playHeader("essai.map", 0) +
+    EXPECT_EQ("Effacement des textures\n" + playHeader("essai.map", 0) +
                   "La liste des textures est vide: la map est chargee sans textures\n",
               printed);
     EXPECT_EQ(1, map->ready);
     EXPECT_EQ(1, map->spawnCount);
     EXPECT_EQ(0, map->textureCount);
     EXPECT_EQ(0u, map->textureFor(0));
-}
 
-TEST_F(MapLoad, MissingMapFileLeavesTheMapEmpty) {
-    ASSERT_EQ(0, loadText("<apparition>(1,1)", 1));
+    // A missing map file leaves the map empty.
     EXPECT_EQ(1, load("absente.map", 0));
     EXPECT_EQ("Erreur lors du chargement du fichier: \"absente.map\"\n", printed);
     EXPECT_EQ(0, map->spawnCount);
@@ -263,17 +268,6 @@ TEST_F(MapLoad, OrientationLetters) {
               "Porte Verticale   avec x=1 allant de y=0 a y=2 d'une hauteur min 0 et max 1\n"
               "Teleporteur vertical allant de (1,1) a (2,2)\n",
               printed);
-}
-
-TEST_F(MapLoad, ClearEmptiesButKeepsTextures) {
-    ASSERT_EQ(0, load(EXAMPLE, 1));
-    map->textureIds[5] = 42;
-    map->clear();
-    EXPECT_EQ(0, map->ready);
-    EXPECT_EQ(0, elementCount(*map));
-    EXPECT_EQ(42u, map->textureFor(5));
-    EXPECT_EQ(0u, map->textureFor(256));
-    EXPECT_EQ(0u, map->textureFor(-1));
 }
 
 } // namespace

@@ -53,10 +53,8 @@ TEST_F(ClientGame, PeerTextsCannotDriveTheTerminal) {
     assign(2);
     deliver(MSG_NEW_PLAYER, 4);
     deliver(MSG_NAME, 4, text("x\x1b[2J\r"));
-    testsupport::StdoutCapture out;
-    out.start();
-    deliver(MSG_CHAT, 4, text("a\x1b]0;b\x07\x7f\tfin\n"));
-    EXPECT_EQ(out.stop(), "\nx?[2J?:a?]0;b??\tfin\n\n\n>>>");
+    EXPECT_EQ(printedBy([&] { deliver(MSG_CHAT, 4, text("a\x1b]0;b\x07\x7f\tfin\n")); }),
+              "\nx?[2J?:a?]0;b??\tfin\n\n\n>>>");
 }
 
 TEST_F(ClientGame, ScoresListTheHostAndOthersButNotItself) {
@@ -68,7 +66,7 @@ TEST_F(ClientGame, ScoresListTheHostAndOthersButNotItself) {
     deliver(MSG_SCORE, 7, doubles({5}));
     jeu->localPlayer.score = 3;
     reseau.post(MSG_SHOW_SCORES, 0, nullptr);
-    EXPECT_EQ(printed([&] { dispatchMessages(*jeu); }),
+    EXPECT_EQ(printedBy([&] { dispatchMessages(*jeu); }),
               "Score:\nScore de alice(0)=0\nScore de hote(7)=5\nMon score (1)=3!!\n\n>>>");
     EXPECT_EQ(lastMessage(*jeu), "Mon score=3!!");
 }
@@ -76,7 +74,7 @@ TEST_F(ClientGame, ScoresListTheHostAndOthersButNotItself) {
 TEST_F(ClientGame, ResetKickedAndHostLost) {
     assign(1);
     jeu->localPlayer.score = 9;
-    EXPECT_EQ(printed([&] { deliver(MSG_RESET_SCORES, 0); }), "Remise a 0 des scores\n");
+    EXPECT_EQ(printedBy([&] { deliver(MSG_RESET_SCORES, 0); }), "Remise a 0 des scores\n");
     EXPECT_EQ(jeu->localPlayer.score, 0);
     const std::vector<Message> f = host.drain();
     ASSERT_EQ(f.size(), 1u);
@@ -93,7 +91,7 @@ TEST_F(ClientGame, ResetKickedAndHostLost) {
 
 TEST_F(ClientGame, LoadMapPlacesAtSpawnButRefusesEscapes) {
     MapFolder folder;
-    printed([&] {
+    printedBy([&] {
         deliver(MSG_LOAD_MAP, 0, text("salle.map"));
         EXPECT_EQ(jeu->localPlayer.posX, 350.0);
         EXPECT_EQ(jeu->localPlayer.posY, 450.0);
@@ -160,7 +158,7 @@ TEST_P(HostileFrames, NumbersOutsideThePlayerTableSelectNothing) {
     const int32_t messages = messageCount(*jeu);
     const Types unnumbered = {MSG_ASSIGN_ID,   MSG_LOAD_MAP,  MSG_CHANGE_MAP,  MSG_SAY,
                               MSG_SHOW_SCORES, MSG_HOST_LOST, MSG_RESET_SCORES};
-    EXPECT_EQ(printed([&] {
+    EXPECT_EQ(printedBy([&] {
                   for (int32_t n : {-5, 8, 99, INT_MAX, INT_MIN})
                       for (int32_t type = -1; type <= 24; ++type)
                           if (std::find(unnumbered.begin(), unnumbered.end(), type) ==
@@ -182,7 +180,7 @@ TEST_P(HostileFrames, TextsWithoutTerminatorAreCutTo47) {
     EXPECT_EQ(std::string(jeu->remotePlayers[0].name), a.substr(0, 47));
     EXPECT_EQ(std::string(jeu->remotePlayers[0].version), a.substr(0, 47));
     EXPECT_EQ(lastMessage(*jeu), a.substr(0, 47) + " tente sa chance!");
-    EXPECT_EQ(printed([&] { run(MSG_CHAT, 0, text(b)); }),
+    EXPECT_EQ(printedBy([&] { run(MSG_CHAT, 0, text(b)); }),
               "\n" + a.substr(0, 47) + ":" + b.substr(0, 47) + "\n\n>>>");
 }
 

@@ -23,6 +23,7 @@ namespace prototest {
 using testsupport::doubleAt;
 using testsupport::doubles;
 using testsupport::Payload;
+using testsupport::printedBy;
 using testsupport::text;
 using testsupport::textOf;
 using RawPeer = testsupport::FramePeer;
@@ -81,14 +82,6 @@ inline bool pumpUntil(Jeu& jeu, const std::function<bool()>& done) {
         platform::sleepMs(5);
     }
     return false;
-}
-
-// Runs `step` with standard output captured; what it printed.
-inline std::string printed(const std::function<void()>& step) {
-    testsupport::StdoutCapture out;
-    out.start();
-    step();
-    return out.stop();
 }
 
 // Five frames announcing player n: its number in each but the version's, which names

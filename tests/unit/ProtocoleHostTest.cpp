@@ -22,7 +22,8 @@ TEST_F(HostGame, NewcomerLearnsHostThenOthersThenItselfThenTheMap) {
     jeu->remotePlayers[0].score = 4;
     alice.drain();
     const int32_t messages = messageCount(*jeu);
-    EXPECT_EQ(printed([&] { ASSERT_EQ(join(bob, "bob", 6), 1); }), "\nNouveau joueur id: 1\n\n>>>");
+    EXPECT_EQ(printedBy([&] { ASSERT_EQ(join(bob, "bob", 6), 1); }),
+              "\nNouveau joueur id: 1\n\n>>>");
 
     expectBlock(bob, HOST_ID, "hote", 0, 5);
     expectBlock(bob, 0, "alice", 4, 2);
@@ -45,7 +46,7 @@ TEST_F(HostGame, RelaysToAllButNotShotsOfAbsentPlayers) {
     alice.send(MSG_SHOT, 3, doubles({100, 100, 117, 10000, 0, 0})); // nobody is player 3
     alice.send(MSG_SHOT, 0, doubles({100, 100, 117, 10000, 0, 0}));
     alice.send(MSG_CHAT, 0, text("salut"));
-    EXPECT_EQ(printed([&] {
+    EXPECT_EQ(printedBy([&] {
                   ASSERT_TRUE(pumpUntil(*jeu, [&] { return lastMessage(*jeu) == "alice:salut"; }));
               }),
               "\nalice:salut\n\n>>>");
@@ -109,8 +110,8 @@ TEST_F(HostGame, FragGivesAPointAndATauntCutTo47) {
     victim.drain();
     victim.send(MSG_FRAG, 0, doubles({3.0})); // somebody else's kill: relayed only
     victim.send(MSG_FRAG, 0, doubles({7.0}));
-    const std::string said =
-        printed([&] { ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->localPlayer.score == 1; })); });
+    const std::string said = printedBy(
+        [&] { ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->localPlayer.score == 1; })); });
 
     const std::vector<Message> f = victim.drain();
     ASSERT_EQ(f.size(), 4u);
@@ -141,7 +142,7 @@ TEST_F(HostGame, ChangeMapLoadsMovesAndTellsEveryoneButRefusesEscapes) {
     jeu->localPlayer.score = 3;
     reseau.post(MSG_CHANGE_MAP, 1, text("tour.map").bytes);
     reseau.post(MSG_CHANGE_MAP, 0, text("../salle.map").bytes);
-    EXPECT_NE(printed([&] { dispatchMessages(*jeu); })
+    EXPECT_NE(printedBy([&] { dispatchMessages(*jeu); })
                   .find("\nErreur: la map \"../salle.map\" est hors du dossier du jeu, elle "
                         "n'est pas chargee\n\n>>>"),
               std::string::npos);

@@ -102,18 +102,7 @@ TEST_F(ListFile, EntriesAreTakenByteForByteWhateverStandsBetweenThem) {
     }
 }
 
-TEST_F(ListFile, MissingFileIsFailure) {
-    const std::string missing = folder.file("absent.list");
-    StdoutCapture capture;
-    capture.start();
-    EXPECT_EQ(1, readListFile(missing.c_str(), names, count));
-    EXPECT_EQ("Erreur lors du chargement du fichier: \"" + missing + "\"\n", capture.stop());
-    EXPECT_EQ(0, count);
-    EXPECT_STREQ("", names[0]);
-}
-
-TEST(WholeFile, GivesTheBytesOrNothing) {
-    TempFolder folder;
+TEST_F(ListFile, WholeFileGivesTheBytesAndAMissingOneIsFailure) {
     folder.write("f", std::string("a\0b", 3));
     int32_t size = -1;
     char* bytes = readWholeFile(folder.file("f").c_str(), size);
@@ -121,12 +110,16 @@ TEST(WholeFile, GivesTheBytesOrNothing) {
     EXPECT_EQ(3, size);
     EXPECT_EQ(0, std::memcmp(bytes, "a\0b", 3));
     delete[] bytes;
-
-    StdoutCapture capture;
-    capture.start();
-    EXPECT_EQ(nullptr, readWholeFile(folder.path(), size)); // a folder is no file
-    capture.stop();
+    testsupport::printedBy([&] { bytes = readWholeFile(folder.path(), size); });
+    EXPECT_EQ(nullptr, bytes); // a folder is no file
     EXPECT_EQ(0, size);
+
+    const std::string missing = folder.file("absent.list");
+    EXPECT_EQ(
+        "Erreur lors du chargement du fichier: \"" + missing + "\"\n",
+        testsupport::printedBy([&] { EXPECT_EQ(1, readListFile(missing.c_str(), names, count)); }));
+    EXPECT_EQ(0, count);
+    EXPECT_STREQ("", names[0]);
 }
 
 TEST(Tag, KindsPositionsAndMessages) {
