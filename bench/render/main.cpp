@@ -20,6 +20,7 @@
 #include "map/ChampDeVision.h"
 #include "media/Texte.h"
 #include "net/Reseau.h"
+#include "platform/Memory.h"
 #include "platform/Thread.h"
 
 namespace {
@@ -127,11 +128,14 @@ struct Row {
 
 int main(int argc, char** argv) {
     const int32_t frames = argc > 1 ? atoi(argv[1]) : 600;
-    if (frames <= 0 || (argc > 3 && (atoi(argv[2]) <= 0 || atoi(argv[3]) <= 0)) || chdir(BV_SOURCE_DIR "/data") != 0) {
-        fprintf(stderr, "usage: bench_render [frames] [width height]  (needs the game folder %s/data)\n",
+    if (frames <= 0 || (argc > 3 && (atoi(argv[2]) <= 0 || atoi(argv[3]) <= 0)) ||
+        chdir(BV_SOURCE_DIR "/data") != 0) {
+        fprintf(stderr,
+                "usage: bench_render [frames] [width height]  (needs the game folder %s/data)\n",
                 BV_SOURCE_DIR);
         return 2;
     }
+    platform::keepFreedMemory(); // as the game's main does
     Options options;
     fillDefaultOptions(options);
     options.width = argc > 3 ? atoi(argv[2]) : 640;
