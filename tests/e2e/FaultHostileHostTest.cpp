@@ -22,22 +22,10 @@ constexpr uint32_t SEED = 4242u;
 TEST(HostileHost, EveryFieldOutOfBoundsLeavesTheClientPlaying) {
     XDisplay x;
     ASSERT_TRUE(x.start()) << "no X server";
-    GameSettings settings;
-    settings.pseudo = "client";
-    settings.width = 160;
-    settings.height = 120;
-    settings.maxFps = 30;
-    Player client(x, settings);
-    platform::TcpSocket listener;
-    ASSERT_EQ(platform::listenTcp(0, 1, listener), 0);
-    const int port = platform::localPort(listener);
+    Player client(x, smallWindow("client"));
     RawPeer host;
     ASSERT_TRUE(client.launch()) << client.tail();
-    const bool joined = client.join(port);
-    const bool accepted = host.accept(listener, REPLY_MS);
-    platform::closeSocket(listener);
-    ASSERT_TRUE(joined) << client.tail();
-    ASSERT_TRUE(accepted);
+    ASSERT_TRUE(hostForClient(host, client)) << client.tail();
 
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();

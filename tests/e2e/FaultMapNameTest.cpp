@@ -32,24 +32,12 @@ bool nextState(RawPeer& host, double& x, double& y, int ms) {
 TEST(MapNameFromHost, OutsideTheGameFolderIsRefusedAndTheMapKept) {
     XDisplay x;
     ASSERT_TRUE(x.start()) << "no X server";
-    GameSettings settings;
-    settings.pseudo = "prudent";
-    settings.width = 160;
-    settings.height = 120;
-    settings.maxFps = 30;
-    Player client(x, settings);
+    Player client(x, smallWindow("prudent"));
     const int32_t tower = client.folder().addMap("tour.map", TOWER_MAP, "maps\\salle.list");
 
-    platform::TcpSocket listener;
-    ASSERT_EQ(platform::listenTcp(0, 1, listener), 0);
-    const int port = platform::localPort(listener);
     RawPeer host;
     ASSERT_TRUE(client.launch()) << client.tail();
-    const bool joined = client.join(port);
-    const bool accepted = host.accept(listener, REPLY_MS);
-    platform::closeSocket(listener);
-    ASSERT_TRUE(joined) << client.tail();
-    ASSERT_TRUE(accepted);
+    ASSERT_TRUE(hostForClient(host, client)) << client.tail();
 
     const double number = 0.0;
     ASSERT_TRUE(host.sendDoubles(MSG_ASSIGN_ID, 7, &number, 1));

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "E2eSupport.h"
 #include "net/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Socket.h"
@@ -120,5 +121,17 @@ class RawPeer {
     int32_t sequence_ = 0;
     int32_t id_ = -1;
 };
+
+// `host` plays the game's host on a free port and a launched `client` joins it. True once
+// both ends hold the connection.
+inline bool hostForClient(RawPeer& host, Player& client) {
+    platform::TcpSocket listener;
+    if (platform::listenTcp(0, 1, listener) != 0) return false;
+    const int port = platform::localPort(listener);
+    const bool joined = client.join(port);
+    const bool accepted = host.accept(listener, REPLY_MS);
+    platform::closeSocket(listener);
+    return joined && accepted;
+}
 
 } // namespace e2e
