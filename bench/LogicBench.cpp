@@ -215,65 +215,49 @@ bool prepare(benchmark::State& state) {
     return true;
 }
 
-void BM_RestoreOnly(benchmark::State& state) {
+// Runs `pass` on a freshly restored scene each iteration and reports its budget share.
+template <typename Pass> void measurePasses(benchmark::State& state, Pass pass) {
     if (!prepare(state)) return;
+    Jeu& jeu = *host->jeu;
     const LoopClock clock;
     for (auto _ : state) {
         restoreScene(*host);
+        pass(jeu);
         benchmark::ClobberMemory();
     }
     reportBudgetShare(state, clock);
+}
+
+void BM_RestoreOnly(benchmark::State& state) {
+    measurePasses(state, [](Jeu&) {});
 }
 
 void BM_ShotUpdate(benchmark::State& state) {
-    if (!prepare(state)) return;
-    Jeu& jeu = *host->jeu;
     int32_t hits[MAX_PLAYERS];
-    const LoopClock clock;
-    for (auto _ : state) {
-        restoreScene(*host);
+    measurePasses(state, [&](Jeu& jeu) {
         jeu.tir.update(jeu.localPlayer.posX, jeu.localPlayer.posY, FRAME_MS, jeu.map, hits);
         benchmark::DoNotOptimize(hits);
-    }
-    reportBudgetShare(state, clock);
+    });
 }
 
 void BM_Simulate(benchmark::State& state) {
-    if (!prepare(state)) return;
-    Jeu& jeu = *host->jeu;
-    const LoopClock clock;
-    for (auto _ : state) {
-        restoreScene(*host);
-        simulate(jeu);
-        benchmark::ClobberMemory();
-    }
-    reportBudgetShare(state, clock);
+    measurePasses(state, [](Jeu& jeu) { simulate(jeu); });
 }
 
 void BM_Dispatch(benchmark::State& state) {
-    if (!prepare(state)) return;
-    Jeu& jeu = *host->jeu;
-    const LoopClock clock;
-    for (auto _ : state) {
-        restoreScene(*host);
+    measurePasses(state, [&](Jeu& jeu) {
         queueFrameMessages(*host, state.range(0));
         dispatchMessages(jeu);
-    }
-    reportBudgetShare(state, clock);
+    });
 }
 
 // The whole game logic of a frame, in the loop's order.
 void BM_Frame(benchmark::State& state) {
-    if (!prepare(state)) return;
-    Jeu& jeu = *host->jeu;
-    const LoopClock clock;
-    for (auto _ : state) {
-        restoreScene(*host);
+    measurePasses(state, [&](Jeu& jeu) {
         queueFrameMessages(*host, state.range(0));
         simulate(jeu);
         dispatchMessages(jeu);
-    }
-    reportBudgetShare(state, clock);
+    });
 }
 
 } // namespace
