@@ -247,9 +247,10 @@ int32_t Map::load(const char* name, uint8_t forPlay, int32_t number) {
     clear();
     int32_t size = 0;
     char* buffer = readWholeFile(name, size);
-    if (buffer == nullptr) return 1;
-    const int32_t result = readElements(*this, buffer, size, forPlay != 0);
+    const int32_t result = buffer == nullptr ? 1 : readElements(*this, buffer, size, forPlay != 0);
     delete[] buffer;
+    // A map that is not ready is never drawn and the next load would not free its textures.
+    if (forPlay && result != 0) deleteTextures(*this);
     return result;
 }
 
