@@ -3,10 +3,12 @@
 
 #include "console/Console.h"
 #include "platform/Memory.h"
+#include "platform/SoftwareRenderer.h"
 #include "platform/Thread.h"
 
 int main() {
     platform::keepFreedMemory();
+    platform::drawWithoutRendererThreads();
     // Prompts must show at once, even through a pipe.
     setvbuf(stdout, nullptr, _IONBF, 0);
     // Ends the process with the game and network threads still running, without tearing

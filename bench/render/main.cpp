@@ -21,6 +21,7 @@
 #include "media/Texte.h"
 #include "net/Reseau.h"
 #include "platform/Memory.h"
+#include "platform/SoftwareRenderer.h"
 #include "platform/Thread.h"
 
 namespace {
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
                 BV_SOURCE_DIR);
         return 2;
     }
-    platform::keepFreedMemory(); // as the game's main does
+    platform::keepFreedMemory(); // both as the game's main does
+    platform::drawWithoutRendererThreads();
     Options options;
     fillDefaultOptions(options);
     options.width = argc > 3 ? atoi(argv[2]) : 640;
@@ -162,9 +164,9 @@ int main(int argc, char** argv) {
     rows[6] = {"stress: map alone, all sent", measure(frames, mapAloneEveryElement)};
     rows[7] = {"stress: map alone", measure(frames, mapAlone)};
     rows[8] = {"stress: game frame", measure(frames, gameFrame)};
-    fprintf(report, "renderer: %s, %dx%d, %d frames each\n",
-            reinterpret_cast<const char*>(glGetString(GL_RENDERER)), options.width, options.height,
-            frames);
+    fprintf(report, "renderer: %s, LP_NUM_THREADS=%s, %dx%d, %d frames each\n",
+            reinterpret_cast<const char*>(glGetString(GL_RENDERER)), getenv("LP_NUM_THREADS"),
+            options.width, options.height, frames);
     const Rate& empty = rows[0].rate;
     for (const Row& row : rows)
         fprintf(report, "%-32s %7.0f fps = %.3f of empty   cpu %6.2f ms/frame = %5.2f x empty\n",

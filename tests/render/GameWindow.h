@@ -50,6 +50,7 @@ class GameFrame : public ::testing::Test {
         h = s.height;
         stopRequested = 1;
         int32_t result = -1;
+        platform::drawWithoutRendererThreads(); // as the game's main does
         startupOutput =
             testsupport::printedBy([&] { result = initGame(*jeu, o, "", -1, reseau.get()); });
         char driver[32] = "none";

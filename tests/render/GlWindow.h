@@ -6,6 +6,8 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include "platform/SoftwareRenderer.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +32,7 @@ constexpr Pixel BLUE = {0, 0, 255};
 
 // Opens a window of the given size; false (and the test should skip) without a display.
 inline bool openWindow(int w, int h) {
+    platform::drawWithoutRendererThreads(); // as the game draws
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
     if (SDL_SetVideoMode(w, h, 32, SDL_OPENGL) == nullptr) {
         SDL_Quit();
