@@ -6,8 +6,8 @@ namespace platform {
 // Has the software renderer (llvmpipe) draw on the thread that calls OpenGL, without
 // rasterising threads of its own, unless the user set LP_NUM_THREADS. With those threads,
 // the renderer of Debian 12 (Mesa 22.3) now and then frees a fence that one of them still
-// holds locked, and its unlock then writes into freed memory: a hosting game did so once
-// or twice a minute, and the corrupted heap ends the process sooner or later. GPU drivers
+// holds locked, and its unlock then writes into freed memory: a hosting game did so twice
+// in five minutes, and the corrupted heap ends the process sooner or later. GPU drivers
 // ignore the setting. Called at start-up, before any thread starts and any window opens.
 void drawWithoutRendererThreads();
 
