@@ -168,7 +168,7 @@ void queueFrameMessages(Host& h, int64_t count) {
         m.type = MSG_STATE;
         m.argument = i;
         bench::statePayload(m.payload, platform::ticks(), r.posX, r.posY, r.yaw);
-        h.reseau.enqueue(m);
+        h.reseau.enqueue(m, i);
     }
     if (count <= CLIENTS) return;
     const double shot[6] = {
@@ -178,7 +178,7 @@ void queueFrameMessages(Host& h, int64_t count) {
     m.sequence = ++h.sequence;
     m.type = MSG_SHOT;
     m.argument = 0;
-    h.reseau.enqueue(m);
+    h.reseau.enqueue(m, 0);
 }
 
 double threadCpuSeconds() {

@@ -8,7 +8,8 @@
 // dropped). Header: byte 0 bit 0 set: host; byte 1: the client's own number (0..6, other
 // values: not assigned yet); byte 2: the frame time in ms; byte 3: frames per dispatch
 // (1..8). A frame whose reserved word is odd is posted by this process (console commands,
-// taunts) instead of arriving from the network.
+// taunts) instead of arriving from the network; otherwise the word's next bits pick the
+// connection slot it arrives on.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -117,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if ((m.reserved & 1) != 0)
             reseau->post(m.type, m.argument, m.payload);
         else
-            reseau->enqueue(m);
+            reseau->enqueue(
+                m, static_cast<int32_t>((static_cast<uint32_t>(m.reserved) >> 1) % HOST_SLOTS));
         if (++waiting == batch) {
             frame(*jeu, frameTime);
             waiting = 0;

@@ -204,6 +204,7 @@ void initPlayers(Jeu& jeu) {
         memset(&r, 0, sizeof r);
         r.state = PLAYER_ABSENT;
     }
+    memset(jeu.sieges, 0, sizeof jeu.sieges);
 }
 
 void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,

@@ -18,6 +18,14 @@ constexpr int32_t FIRE_COOLDOWN = 333;
 constexpr int32_t DEATH_TIMER_ALIVE = 3100;
 constexpr int32_t DEATH_TIMER_DEAD = 3000;
 
+// Host: what it has seen of the connection in one client slot. Cleared when that
+// connection ends, so the next one in the slot starts afresh.
+struct Siege {
+    uint8_t joined;  // its player has announced itself (one join per connection)
+    uint8_t died;    // it has reported a death...
+    uint32_t diedAt; // ...at this tick of the host's clock
+};
+
 // Everything the game owns; one instance, created once and never copied.
 struct Jeu {
     int32_t maxFps;
@@ -27,6 +35,7 @@ struct Jeu {
     int32_t fireCooldown; // ms; a shot may leave while below 0
     int32_t deathTimer;   // ms; above 3000 means alive
     int32_t versionMismatches[7];
+    Siege sieges[7]; // host, per client slot
     char mapName[64];
     int32_t cursorPos[2];
     int32_t mouseDx, mouseDy;
@@ -70,7 +79,8 @@ void paceFrame(Jeu& jeu);
 // Frame budget in ms for a frame-rate cap; 0 (no sleep) for a cap of 0 or less.
 int32_t frameBudget(int32_t maxFps);
 
-// Places the local player (host) and marks every remote slot absent.
+// Places the local player (host), marks every remote slot absent and every client slot
+// unseen.
 void initPlayers(Jeu& jeu);
 // Stores a received state into remote slot n; numbers outside 0..7 store nothing.
 void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,

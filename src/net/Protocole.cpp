@@ -18,6 +18,9 @@ constexpr int32_t TEXT_MAX = PAYLOAD_SIZE - 1; // a payload text and its termina
 constexpr int32_t TAUNT_COUNT = 5;
 // Far more than a frame ever sees; keeps the frame alive when a peer floods us.
 constexpr int32_t MAX_MESSAGES_PER_FRAME = 1000;
+// A player respawns 3 s of its own frame time after it died; its next death cannot be
+// reported sooner. The margin allows for the two clocks and the network.
+constexpr uint32_t RESPAWN_GRACE_MS = 2500;
 const char* const PLACEHOLDER_NAME = "Nouveau joueur";
 
 const char* const TAUNTS[TAUNT_COUNT] = {
@@ -185,8 +188,11 @@ void markPresent(Jeu& jeu, int32_t n) {
 
 // Host: a client announced itself. It learns who is here, everybody learns of it, and it
 // is told which map to load.
-void joinPlayer(Jeu& jeu, int32_t n) {
+void joinPlayer(Jeu& jeu, const Message& m) {
+    const int32_t n = m.argument;
     if (!isClientNumber(n)) return;
+    jeu.sieges[n].joined = 1;
+    jeu.reseau->recognisePeer(m);
     consolePrint("\nNouveau joueur id: %d\n\n>>>", n);
     markPresent(jeu, n);
     const Pseudo me = ownPseudo(jeu);
@@ -205,7 +211,7 @@ void joinPlayer(Jeu& jeu, int32_t n) {
 void onNewPlayer(Jeu& jeu, const Message& m) {
     const int32_t n = m.argument;
     if (isHost(jeu)) {
-        joinPlayer(jeu, n);
+        joinPlayer(jeu, m);
         return;
     }
     // A client never shows itself as a remote player.
@@ -391,6 +397,12 @@ void onHit(Jeu& jeu, const Message& m) {
 }
 
 void onPlayerLeft(Jeu& jeu, const Message& m) {
+    if (isHost(jeu) && isClientNumber(m.argument)) {
+        Siege& seat = jeu.sieges[m.argument];
+        // A connection that never announced itself had no player to lose.
+        if (seat.joined == 0) return;
+        seat = Siege();
+    }
     Joueur* slot = slotOf(jeu, m.argument);
     if (slot != nullptr) {
         slot->state = PLAYER_ABSENT;
@@ -422,27 +434,76 @@ void setConsoleOutput(FILE* out) {
     consoleOutput = out;
 }
 
-// Types that only this process posts to itself; the host also makes "left" and "reset"
-// itself before relaying them. A peer sending one (a hostile client kicking players or
-// changing the map) is ignored.
+namespace {
+
+// ---- who may say what ---------------------------------------------------------------
+
+// Who may put a type into the queue: a peer, only this process, or only this process on the
+// host (which then relays it); and whether the argument must be the sender's own number.
+enum : uint8_t { FROM_PEER, POSTED, POSTED_ON_HOST };
+struct TypeRule {
+    uint8_t from;
+    uint8_t namesSender;
+};
+constexpr int32_t TYPE_COUNT = MSG_RESET_SCORES + 1;
+constexpr TypeRule TYPE_RULES[TYPE_COUNT] = {
+    {FROM_PEER, 0},      // MSG_ASSIGN_ID
+    {FROM_PEER, 1},      // MSG_NEW_PLAYER
+    {FROM_PEER, 1},      // MSG_NAME
+    {FROM_PEER, 1},      // MSG_SCORE
+    {FROM_PEER, 0},      // 4: nothing
+    {FROM_PEER, 0},      // MSG_LOAD_MAP
+    {FROM_PEER, 1},      // MSG_COLOUR
+    {FROM_PEER, 1},      // MSG_VERSION
+    {POSTED, 0},         // MSG_CHANGE_MAP
+    {FROM_PEER, 0},      // MSG_TAKE_BOX: a box
+    {FROM_PEER, 1},      // MSG_STATE
+    {FROM_PEER, 0},      // 11: nothing
+    {FROM_PEER, 1},      // MSG_SHOT
+    {FROM_PEER, 1},      // MSG_FRAG: the victim reports its own death
+    {FROM_PEER, 0},      // MSG_KICKED
+    {POSTED, 0},         // MSG_SAY
+    {FROM_PEER, 1},      // MSG_CHAT
+    {POSTED, 0},         // MSG_SHOW_SCORES
+    {POSTED, 0},         // MSG_KICK
+    {FROM_PEER, 0},      // MSG_HIT: the shooter, named by its victim
+    {POSTED_ON_HOST, 0}, // MSG_PLAYER_LEFT
+    {POSTED, 0},         // MSG_HOST_LOST
+    {POSTED_ON_HOST, 0}, // MSG_RESET_SCORES
+};
+
+// A peer sending what only this process may post (a kick, a map change...) is ignored.
 bool isPostedOnly(const Jeu& jeu, int32_t type) {
-    switch (type) {
-    case MSG_CHANGE_MAP:
-    case MSG_SAY:
-    case MSG_SHOW_SCORES:
-    case MSG_KICK:
-    case MSG_HOST_LOST:
-        return true;
-    case MSG_PLAYER_LEFT:
-    case MSG_RESET_SCORES:
-        return isHost(jeu);
-    default:
-        return false;
-    }
+    if (type < 0 || type >= TYPE_COUNT) return false;
+    const uint8_t from = TYPE_RULES[type].from;
+    return from == POSTED || (from == POSTED_ON_HOST && isHost(jeu));
 }
 
+// Host: each connection speaks for its own player only, joins once, and reports at most one
+// death per respawn; one that has not announced itself speaks for nobody. A refused frame
+// is neither acted on nor relayed, and costs nothing more. Clients take the host's word.
+bool refusedFromClient(Jeu& jeu, const Message& m) {
+    const int32_t s = m.reserved;
+    if (!isHost(jeu) || !isClientNumber(s)) return false;
+    Siege& seat = jeu.sieges[s];
+    if (m.type == MSG_NEW_PLAYER) return seat.joined != 0 || m.argument != s;
+    if (seat.joined == 0) return true;
+    if (m.type >= 0 && m.type < TYPE_COUNT && TYPE_RULES[m.type].namesSender != 0 &&
+        m.argument != s)
+        return true;
+    if (m.type != MSG_FRAG) return false;
+    const uint32_t now = platform::ticks();
+    if (seat.died != 0 && now - seat.diedAt < RESPAWN_GRACE_MS) return true;
+    seat.died = 1;
+    seat.diedAt = now;
+    return false;
+}
+
+} // namespace
+
 void handleMessage(Jeu& jeu, const Message& m) {
-    if (m.reserved == FROM_NETWORK && isPostedOnly(jeu, m.type)) return;
+    if (m.reserved != FROM_THIS_PROCESS && (isPostedOnly(jeu, m.type) || refusedFromClient(jeu, m)))
+        return;
     switch (m.type) {
     case MSG_ASSIGN_ID:
         onAssignId(jeu, m);

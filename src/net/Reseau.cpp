@@ -170,7 +170,7 @@ void Reseau::acceptLoop(int32_t port) {
     for (;;) {
         platform::sleepMs(1);
         slot = waitForFreeSlot(slot);
-        if (slot < 0) break;
+        if (slot < 0 || waitForClient(server) != 0) break;
         const TcpSocket client = platform::acceptTcp(server);
         if (!client.valid()) {
             if (closing.isSet()) break;
@@ -219,20 +219,64 @@ int32_t Reseau::findFreeSlot(int32_t from) {
     return -1;
 }
 
-// With seven clients in, sleeps until a connection ends. -1 when the transport stops.
+// With seven clients in, sleeps until a connection ends, watching the connections
+// meanwhile. -1 when the transport stops.
 int32_t Reseau::waitForFreeSlot(int32_t from) {
     for (;;) {
+        closeIdleConnections();
         // Reset before looking, so a slot freed after the look still wakes us.
         slotFreed.reset();
         if (closing.isSet()) return -1;
         const int32_t slot = findFreeSlot(from);
         if (slot >= 0) return slot;
-        slotFreed.wait(NO_LIMIT);
+        slotFreed.wait(WATCH_PERIOD_MS);
+    }
+}
+
+// Sleeps until a client knocks, watching the connections meanwhile. 0 when one knocks,
+// 1 when the transport stops.
+int32_t Reseau::waitForClient(TcpSocket server) {
+    for (;;) {
+        closeIdleConnections();
+        if (closing.isSet()) return 1;
+        if (platform::waitReadable(server, WATCH_PERIOD_MS) == 0) return 0;
+    }
+}
+
+// Host: ends the connections that hold a slot without playing (never recognised as a player
+// within ANNOUNCE_LIMIT_MS) or that went silent (SILENCE_LIMIT_MS). Their receive threads
+// then end them as any other, and the game is told that the player left. The announce limit
+// counts only while the game reads the queue: before that nobody could recognise anyone.
+void Reseau::closeIdleConnections() {
+    const uint32_t now = platform::ticks();
+    const bool gameReads = consumer.load() != nullptr;
+    Guard g(sendLock);
+    for (Connexion& link : connexions) {
+        if (!link.connected.isSet() || !link.socket.valid()) continue;
+        uint32_t quietFor;
+        uint32_t limit;
+        if (link.recognised.load()) {
+            quietFor = now - link.lastHeard.load();
+            limit = SILENCE_LIMIT_MS;
+        } else {
+            if (!gameReads) link.welcomedAt = now;
+            quietFor = now - link.welcomedAt;
+            limit = ANNOUNCE_LIMIT_MS;
+        }
+        if (quietFor >= limit) platform::shutdownSocket(link.socket);
     }
 }
 
 int32_t Reseau::admitClient(int32_t slot, TcpSocket client) {
     Connexion& link = connexions[slot];
+    {
+        // Whatever this connection queues comes after this order number.
+        Guard q(queueLock);
+        link.firstOrder = nextOrder;
+        link.recognised = false;
+    }
+    link.welcomedAt = platform::ticks();
+    link.lastHeard = link.welcomedAt;
     {
         Guard g(sendLock);
         if (closing.isSet()) {
@@ -265,6 +309,7 @@ void Reseau::receiveLoop(Connexion& link, int32_t slot) {
         // A failed read leaves the previous frame in place: it counts as a repeat.
         if (platform::receiveExactly(socket, &incoming, FRAME_SIZE) == 0) {
             frame = incoming;
+            link.lastHeard = platform::ticks();
         } else if (closing.isSet()) {
             silent = true;
             break;
@@ -275,33 +320,47 @@ void Reseau::receiveLoop(Connexion& link, int32_t slot) {
         }
         repeats = 0;
         remembered = frame.sequence;
-        if (enqueue(frame) != 0) {
+        if (enqueue(frame, slot) != 0) {
             silent = true;
             break;
         }
     }
-    endConnection(link);
-    if (silent) return;
-    const Message left = host == 1 ? buildFrame(MSG_PLAYER_LEFT, slot, nullptr)
-                                   : buildFrame(MSG_HOST_LOST, HOST_ID, nullptr);
-    postWithin(left, NO_LIMIT);
+    closeLink(link);
+    if (!silent) {
+        const Message left = host == 1 ? buildFrame(MSG_PLAYER_LEFT, slot, nullptr)
+                                       : buildFrame(MSG_HOST_LOST, HOST_ID, nullptr);
+        // The slot frees as the message is queued: the next connection in it can only queue
+        // after it, and whoever learns that the player left finds the slot free.
+        postWithin(left, NO_LIMIT, &link.connected);
+    }
+    freeSlot(link);
 }
 
-// The slot becomes free for the next client; nobody sends to the dead socket any more.
-void Reseau::endConnection(Connexion& link) {
-    {
-        Guard g(sendLock);
-        link.connected.reset();
-        link.outboxFrames = 0;
-        platform::closeSocket(link.socket);
-    }
+// Nobody sends to the dead socket any more; the slot stays taken until freeSlot.
+void Reseau::closeLink(Connexion& link) {
+    Guard g(sendLock);
+    link.outboxFrames = 0;
+    platform::closeSocket(link.socket);
+}
+
+void Reseau::freeSlot(Connexion& link) {
+    link.connected.reset();
     slotFreed.set();
 }
 
-// One attempt under the queue lock. 0 when stored, 1 when every slot is full.
-int32_t Reseau::storeFrame(const Message& frame, int32_t origin) {
+void Reseau::endConnection(Connexion& link) {
+    closeLink(link);
+    freeSlot(link);
+}
+
+// One attempt under the queue lock. 0 when stored, 1 when every slot is full. `freed`, if
+// given, is cleared before the message can be seen.
+int32_t Reseau::storeFrame(const Message& frame, int32_t origin, platform::Event* freed) {
     Guard g(queueLock);
-    if (consumerGone) return 0; // nobody reads any more: dropped as if delivered
+    if (consumerGone) {
+        if (freed != nullptr) freed->reset();
+        return 0; // nobody reads any more: dropped as if delivered
+    }
     // Reset before looking, so a slot freed after the look still wakes the waiter.
     queueSpace.reset();
     int32_t slot = 0;
@@ -314,6 +373,7 @@ int32_t Reseau::storeFrame(const Message& frame, int32_t origin) {
     entry.order = nextOrder;
     entry.origin = origin;
     memcpy(entry.payload, frame.payload, PAYLOAD_SIZE);
+    if (freed != nullptr) freed->reset();
     entry.full.set();
     nextOrder = addWrapping(nextOrder, 1);
     // Another waiter may have been woken for the same freeing: pass the word on.
@@ -326,9 +386,9 @@ int32_t Reseau::storeFrame(const Message& frame, int32_t origin) {
     return 0;
 }
 
-int32_t Reseau::enqueue(const Message& frame) {
+int32_t Reseau::enqueue(const Message& frame, int32_t slot) {
     for (;;) {
-        if (storeFrame(frame, FROM_NETWORK) == 0) return 0;
+        if (storeFrame(frame, slot, nullptr) == 0) return 0;
         if (closing.isSet()) return 1;
         queueSpace.wait(NO_LIMIT);
     }
@@ -339,12 +399,12 @@ int32_t Reseau::post(int32_t type, int32_t argument, const void* payload) {
     return postWithin(buildFrame(type, argument, payload), byConsumer ? 0 : POST_WAIT_MS);
 }
 
-int32_t Reseau::postWithin(const Message& frame, int32_t limitMs) {
+int32_t Reseau::postWithin(const Message& frame, int32_t limitMs, platform::Event* freed) {
     const uint32_t start = platform::ticks();
     for (;;) {
         {
             Guard g(postLock);
-            if (storeFrame(frame, FROM_THIS_PROCESS) == 0) return 0;
+            if (storeFrame(frame, FROM_THIS_PROCESS, freed) == 0) return 0;
         }
         if (closing.isSet()) return 1;
         int32_t remaining = NO_LIMIT;
@@ -383,6 +443,15 @@ int32_t Reseau::nextMessage(Message& out) {
     entry.full.reset();
     queueSpace.set();
     return 0;
+}
+
+void Reseau::recognisePeer(const Message& m) {
+    if (host != 1 || m.reserved < 0 || m.reserved >= HOST_SLOTS) return;
+    Connexion& link = connexions[m.reserved];
+    Guard q(queueLock);
+    // Queued before the connection now in the slot was let in: from one that has ended.
+    const int32_t since = addWrapping(m.sequence, -link.firstOrder);
+    if (since >= 0) link.recognised = true;
 }
 
 void Reseau::sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer) {
@@ -430,7 +499,7 @@ void Reseau::releaseSends() {
 
 // Under the send lock: the socket cannot change under us.
 void Reseau::sendFrame(Connexion& link, const Message& frame) {
-    if (!link.connected.isSet()) return;
+    if (!link.connected.isSet() || !link.socket.valid()) return;
     memcpy(link.outbox + link.outboxFrames * FRAME_SIZE, &frame, FRAME_SIZE);
     ++link.outboxFrames;
     if (sendHolder != &threadMark || link.outboxFrames == OUTBOX_FRAMES) flushOutbox(link);
@@ -440,7 +509,7 @@ void Reseau::sendFrame(Connexion& link, const Message& frame) {
 void Reseau::flushOutbox(Connexion& link) {
     const int32_t frames = link.outboxFrames;
     link.outboxFrames = 0;
-    if (frames == 0 || !link.connected.isSet()) return;
+    if (frames == 0 || !link.connected.isSet() || !link.socket.valid()) return;
     // Frames that cannot leave in time (or only partly: the stream is then broken) end the
     // connection; its receive thread then reports the player or the host as gone.
     if (platform::sendAll(link.socket, link.outbox, static_cast<size_t>(frames) * FRAME_SIZE) != 0)

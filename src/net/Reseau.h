@@ -24,6 +24,14 @@ constexpr int32_t SEND_LIMIT_MS = 3000;
 constexpr int32_t OUTBOX_FRAMES = 16;
 // How long stopNetwork waits for the transport's threads to end.
 constexpr int32_t STOP_WAIT_MS = 5000;
+// A connection the game has not recognised as a player this long after its welcome (counted
+// while the game reads the queue) is closed: nobody holds a slot without playing.
+constexpr int32_t ANNOUNCE_LIMIT_MS = 10000;
+// A recognised player's connection that brings nothing for this long is closed: a live
+// game sends its state twice a second.
+constexpr int32_t SILENCE_LIMIT_MS = 60000;
+// How often the accept thread looks for connections past those limits.
+constexpr int32_t WATCH_PERIOD_MS = 500;
 
 // One frame as it travels (little-endian) and as the dispatcher gets it from the queue,
 // where `sequence` holds the arrival order number instead.
@@ -31,14 +39,14 @@ struct Message {
     int32_t sequence;
     int32_t type;
     int32_t argument;
-    int32_t reserved; // sent as zero; from the queue: FROM_NETWORK or FROM_THIS_PROCESS
+    int32_t reserved; // sent as zero; from the queue: where it came from (below)
     uint8_t payload[PAYLOAD_SIZE];
 };
-// Where a queued message came from, so that the dispatch can refuse a peer's frame that
-// only this process may post to itself (a kick, a map change...).
-constexpr int32_t FROM_THIS_PROCESS = 0;
-constexpr int32_t FROM_NETWORK = 1;
 static_assert(sizeof(Message) == FRAME_SIZE, "a frame is 64 bytes");
+// From the queue, `reserved` holds the connection slot the frame arrived on (0..6 on the
+// host; 0, the host, on a client) or FROM_THIS_PROCESS for a post, so that the dispatch
+// can refuse what a peer may not send or may not say on another player's behalf.
+constexpr int32_t FROM_THIS_PROCESS = -1;
 
 // A queue slot is written only while `full` is clear and read only while it is set; the
 // event's own lock orders the hand-over between a producer and the consumer.
@@ -46,7 +54,7 @@ struct QueueSlot {
     int32_t order;
     int32_t type;
     int32_t argument;
-    int32_t origin; // FROM_NETWORK or FROM_THIS_PROCESS
+    int32_t origin; // connection slot or FROM_THIS_PROCESS
     uint8_t payload[PAYLOAD_SIZE];
     platform::Event full;
 };
@@ -60,6 +68,14 @@ struct Connexion {
     platform::Event connected;
     uint8_t outbox[OUTBOX_FRAMES * FRAME_SIZE];
     int32_t outboxFrames = 0;
+    // Host only, for the accept thread's watch: when the announce limit started counting,
+    // when a frame last arrived, and whether the game has recognised the peer as a player.
+    uint32_t welcomedAt = 0;
+    std::atomic<uint32_t> lastHeard{0};
+    std::atomic<bool> recognised{false};
+    // Order number of the first message this connection could have queued: anything queued
+    // before it came from an earlier connection in the same slot. Under the queue lock.
+    int32_t firstOrder = 0;
 };
 
 class Reseau;
@@ -115,6 +131,10 @@ class Reseau {
     void releaseSends();
     // 0 with the oldest queued message, 1 when the queue is empty. Game thread only.
     int32_t nextMessage(Message& out);
+    // Host: the game has taken the peer that sent `m` (a message from the queue) as a player,
+    // so its connection is no longer held to ANNOUNCE_LIMIT_MS, only to SILENCE_LIMIT_MS.
+    // Does nothing if that connection has ended since, even if another took its slot.
+    void recognisePeer(const Message& m);
     // The game thread has ended: nobody will read the queue again, so it is emptied and
     // whatever arrives or is posted from now on is dropped instead of waiting for room
     // (a waiting receive thread would let TCP back up and freeze the peers' games).
@@ -129,9 +149,9 @@ class Reseau {
     int32_t stopNetwork();
 
     // Internal steps, public for the threads and the tests.
-    // Stores one received frame, waiting for room while the queue is full. 0 when
-    // stored, 1 when the transport is stopping.
-    int32_t enqueue(const Message& frame);
+    // Stores one frame received on connection `slot`, waiting for room while the queue is
+    // full. 0 when stored, 1 when the transport is stopping.
+    int32_t enqueue(const Message& frame, int32_t slot);
     void sendToAll(Message& frame);
     void sendToPeer(Message& frame, int32_t slot);
     int32_t nextSequence();
@@ -179,13 +199,17 @@ class Reseau {
     void releaseListener();
     int32_t findFreeSlot(int32_t from);
     int32_t waitForFreeSlot(int32_t from);
+    int32_t waitForClient(platform::TcpSocket server);
+    void closeIdleConnections();
     int32_t admitClient(int32_t slot, platform::TcpSocket client);
+    void closeLink(Connexion& link);
+    void freeSlot(Connexion& link);
     void endConnection(Connexion& link);
     void wakeEveryone();
     void clearQueue();
     int32_t oldestFullSlot() const;
-    int32_t storeFrame(const Message& frame, int32_t origin);
-    int32_t postWithin(const Message& frame, int32_t limitMs);
+    int32_t storeFrame(const Message& frame, int32_t origin, platform::Event* freed);
+    int32_t postWithin(const Message& frame, int32_t limitMs, platform::Event* freed = nullptr);
     void sendFrame(Connexion& link, const Message& frame);
     void flushOutbox(Connexion& link);
     // The thread whose sends wait (its thread mark), or none; under the send lock.

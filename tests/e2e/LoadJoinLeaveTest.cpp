@@ -1,10 +1,12 @@
 // A host under a stream of players coming and going: a hundred join-and-leave cycles spread
 // over the seven slots (some newcomers leaving halfway through their announcement), each
 // leave seen by the others, each join answered in the freed slot; afterwards seven
-// newcomers get the numbers 0 to 6 and the console still answers.
+// newcomers get the numbers 0 to 6 and the console still answers. Connections that never
+// announce themselves cannot keep the others out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -82,6 +84,29 @@ TEST(LoadJoinLeave, HundredCyclesOverSevenSlotsLeaveEverySlotReusable) {
     EXPECT_EQ(host.process().count("File des messages pleine"), 0) << host.tail();
     EXPECT_TRUE(host.command("aide", HELP_FIRST_LINES)) << host.tail();
     EXPECT_TRUE(host.process().isRunning());
+}
+
+TEST(LoadJoinLeave, SevenSilentConnectionsDoNotLockANewcomerOut) {
+    XDisplay x;
+    ASSERT_TRUE(x.start()) << "no X server";
+    Player host(x, smallHost());
+    ASSERT_TRUE(host.launch()) << host.tail();
+    const int port = freePort();
+    ASSERT_GT(port, 0);
+    ASSERT_TRUE(host.host(port, 1)) << host.tail();
+
+    std::vector<std::unique_ptr<RawPeer>> squatters(SLOTS);
+    for (auto& squatter : squatters) {
+        squatter.reset(new RawPeer());
+        ASSERT_GE(squatter->welcome(port, REPLY_MS), 0) << host.tail();
+    }
+    const auto start = std::chrono::steady_clock::now();
+    RawPeer newcomer;
+    const int32_t id = newcomer.join(port, "patient", 20000);
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_GE(id, 0) << host.tail();
+    EXPECT_LE(waited.count(), 20);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ TEST_F(ReseauQueue, PostsAndReceivedFramesLeaveInEnqueueOrder) {
 
 TEST_F(ReseauQueue, OldestComesFirstWhenFreedSlotsAreReused) {
     for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
-        ASSERT_EQ(0, net->enqueue(frameOf(0, 3, i)));
+        ASSERT_EQ(0, net->enqueue(frameOf(0, 3, i), 3));
     Message m;
     for (int32_t i = 0; i < 50; ++i)
         ASSERT_EQ(0, net->nextMessage(m));
@@ -45,10 +45,10 @@ TEST_F(ReseauQueue, OldestComesFirstWhenFreedSlotsAreReused) {
         ASSERT_EQ(0, net->nextMessage(m));
         EXPECT_EQ(i, m.argument);
         EXPECT_EQ(i, m.sequence);
-        EXPECT_EQ(i < QUEUE_SLOTS ? FROM_NETWORK : FROM_THIS_PROCESS, m.reserved) << "origin";
+        EXPECT_EQ(i < QUEUE_SLOTS ? 3 : FROM_THIS_PROCESS, m.reserved) << "origin";
     }
     const Message sent = frameOf(0, 3, 7);
-    net->enqueue(sent);
+    net->enqueue(sent, 3);
     ASSERT_EQ(0, net->nextMessage(m));
     EXPECT_EQ(0, memcmp(sent.payload, m.payload, PAYLOAD_SIZE));
 }
@@ -80,10 +80,10 @@ void sendMany(void* arg) {
 
 TEST_F(ReseauQueue, AFullQueueDropsTheGameThreadsPostButLetsOthersWait) {
     for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
-        net->enqueue(frameOf(0, 3, i));
+        net->enqueue(frameOf(0, 3, i), 3);
     Message m;
     ASSERT_EQ(0, net->nextMessage(m)); // this thread is now the reader
-    net->enqueue(frameOf(0, 3, 100));
+    net->enqueue(frameOf(0, 3, 100), 3);
     testing::internal::CaptureStdout();
     const uint32_t start = platform::ticks();
     EXPECT_EQ(1, net->post(15, 0, nullptr));
@@ -105,7 +105,7 @@ TEST_F(ReseauQueue, AFullQueueDropsTheGameThreadsPostButLetsOthersWait) {
 
     // Nobody reads any more (the game ended): a post gives up after a bounded wait.
     for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
-        net->enqueue(frameOf(0, 3, i));
+        net->enqueue(frameOf(0, 3, i), 3);
     Poster late{net, 17, 1};
     testing::internal::CaptureStdout();
     ASSERT_EQ(0, platform::startThread(postMany, &late));

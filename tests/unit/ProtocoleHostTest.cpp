@@ -1,5 +1,7 @@
 // The host's side over a real transport: the join, relaying, kicks, the version check,
 // frags and map changes, as raw clients on 127.0.0.1 see them.
+#include <algorithm>
+
 #include "ProtocoleFixture.h"
 
 using namespace prototest;
@@ -12,6 +14,22 @@ void expectBlock(RawPeer& peer, int32_t n, const char* name, int32_t score, int3
     for (Message& frame : m)
         ASSERT_TRUE(peer.read(frame));
     expectAnnouncement(m, n, HOST_ID, name, score, colour);
+}
+
+// What a dispatch can change in the game: the remote slots, the snapshots, the bullets,
+// the message list and the own score.
+std::string footprint(const Jeu& jeu) {
+    auto bytes = [](const void* at, size_t n) { return std::string((const char*)at, n); };
+    return bytes(jeu.remotePlayers, sizeof jeu.remotePlayers) +
+           bytes(&jeu.joueurs, sizeof jeu.joueurs) + bytes(&jeu.tir, sizeof jeu.tir) +
+           bytes(&jeu.texte, sizeof jeu.texte) + std::to_string(jeu.localPlayer.score);
+}
+
+// `sender` sends a box taken that changes nothing but is relayed; runs the dispatch until
+// `watcher` gets it, so that whatever `sender` sent before has been handled. What it printed.
+std::string pumpPast(Jeu& jeu, RawPeer& sender, RawPeer& watcher) {
+    sender.send(MSG_TAKE_BOX, -1);
+    return printedBy([&] { ASSERT_TRUE(pumpUntil(jeu, [&] { return !watcher.quiet(); })); });
 }
 
 } // namespace
@@ -108,19 +126,17 @@ TEST_F(HostGame, FragGivesAPointAndATauntCutTo47) {
     const std::string name = "un_pseudo_vraiment_beaucoup_trop_long_xx"; // 40 characters
     ASSERT_EQ(join(victim, name.c_str(), 2), 0);
     victim.drain();
-    victim.send(MSG_FRAG, 0, doubles({3.0})); // somebody else's kill: relayed only
     victim.send(MSG_FRAG, 0, doubles({7.0}));
     const std::string said = printedBy(
         [&] { ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->localPlayer.score == 1; })); });
 
     const std::vector<Message> f = victim.drain();
-    ASSERT_EQ(f.size(), 4u);
-    EXPECT_EQ(Types({f[0].type, f[1].type, f[2].type, f[3].type}),
-              (Types{MSG_FRAG, MSG_SCORE, MSG_FRAG, MSG_CHAT}));
-    EXPECT_EQ(f[1].argument, HOST_ID);
-    EXPECT_EQ(doubleAt(f[1]), 1.0);
-    EXPECT_EQ(f[3].argument, HOST_ID);
-    const std::string taunt = textOf(f[3]);
+    ASSERT_EQ(f.size(), 3u);
+    EXPECT_EQ(Types({f[0].type, f[1].type, f[2].type}), (Types{MSG_SCORE, MSG_FRAG, MSG_CHAT}));
+    EXPECT_EQ(f[0].argument, HOST_ID);
+    EXPECT_EQ(doubleAt(f[0]), 1.0);
+    EXPECT_EQ(f[2].argument, HOST_ID);
+    const std::string taunt = textOf(f[2]);
     bool known = false;
     for (const char* t :
          {"%s n'etait pas assez fort\n", "%s admet son inferiorite\n",
@@ -156,4 +172,70 @@ TEST_F(HostGame, ChangeMapLoadsMovesAndTellsEveryoneButRefusesEscapes) {
     EXPECT_EQ(f[0].type, MSG_LOAD_MAP);
     EXPECT_EQ(f[0].argument, 1);
     EXPECT_EQ(textOf(f[0]), "tour.map");
+}
+
+TEST_F(HostGame, EachClientSpeaksOnlyForItself) {
+    struct Case {
+        int32_t type;
+        Payload payload;
+        bool relayed;
+    };
+    const Case cases[] = {
+        {MSG_NAME, text("usurpateur"), true},
+        {MSG_SCORE, doubles({99}), true},
+        {MSG_COLOUR, doubles({7}), true},
+        {MSG_STATE, doubles({0, 1000, 200, 300, 0, 0}), true},
+        {MSG_SHOT, doubles({100, 100, 117, 10000, 0, 0}), true},
+        {MSG_CHAT, text("c'est moi"), true},
+        {MSG_VERSION, text("00:00:00"), false},
+        {MSG_FRAG, doubles({7}), true}, // last: her own counts as her one death for now
+    };
+    RawPeer alice, bob;
+    joinTwo(alice, bob);
+    for (const Case& c : cases) {
+        // Naming bob or the host: neither acted on nor relayed; naming herself: as ever.
+        for (int32_t named : {1, HOST_ID, 0}) {
+            const std::string before = footprint(*jeu);
+            alice.send(c.type, named, c.payload);
+            const std::string printed = pumpPast(*jeu, alice, bob);
+            const Types seen = bob.drainTypes();
+            const bool own = named == 0;
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), c.type), own && c.relayed ? 1 : 0)
+                << "type " << c.type << " naming " << named;
+            EXPECT_EQ(footprint(*jeu) != before, own) << "type " << c.type << " naming " << named;
+            if (!own) {
+                EXPECT_EQ(printed, "") << "type " << c.type << " naming " << named;
+            }
+        }
+    }
+    EXPECT_EQ(jeu->localPlayer.score, 1);
+}
+
+TEST_F(HostGame, OneJoinPerConnectionAndOneDeathPerRespawn) {
+    RawPeer alice, bob, carl;
+    joinTwo(alice, bob);
+    Message welcome;
+    ASSERT_EQ(platform::connectTcp("127.0.0.1", uint16_t(port), carl.socket), 0);
+    ASSERT_TRUE(carl.read(welcome));
+    // Before its announcement a connection speaks for nobody; it joins as itself, once.
+    carl.send(MSG_CHAT, 2, text("fantome"));
+    carl.send(MSG_NEW_PLAYER, 1);
+    carl.send(MSG_NEW_PLAYER, 2);
+    carl.send(MSG_NEW_PLAYER, 2);
+    EXPECT_EQ(pumpPast(*jeu, carl, bob), "\nNouveau joueur id: 2\n\n>>>");
+    EXPECT_EQ(bob.drainTypes(),
+              (Types{MSG_NEW_PLAYER, MSG_NAME, MSG_VERSION, MSG_SCORE, MSG_COLOUR, MSG_TAKE_BOX}));
+    EXPECT_EQ(jeu->remotePlayers[1].state, PLAYER_PRESENT);
+
+    // Ten deaths in a row: the first (somebody else's kill) is relayed, the rest are dropped.
+    alice.send(MSG_FRAG, 0, doubles({3}));
+    for (int32_t i = 0; i < 9; ++i)
+        alice.send(MSG_FRAG, 0, doubles({7}));
+    pumpPast(*jeu, alice, bob);
+    EXPECT_EQ(bob.drainTypes(), (Types{MSG_FRAG, MSG_TAKE_BOX}));
+    EXPECT_EQ(jeu->localPlayer.score, 0);
+    // Once she can have respawned, her next death counts.
+    jeu->sieges[0].diedAt -= 2500;
+    alice.send(MSG_FRAG, 0, doubles({7}));
+    ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->localPlayer.score == 1; }));
 }
