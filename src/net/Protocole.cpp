@@ -166,18 +166,19 @@ bool loadNamedMap(Jeu& jeu, const char* name, int32_t number) {
 
 // ---- handlers -----------------------------------------------------------------------
 
-void onAssignId(Jeu& jeu, const Message& m) {
+bool onAssignId(Jeu& jeu, const Message& m) {
     if (isHost(jeu)) {
         consolePrint("Erreur: reception d'un message ID depuis client\n");
-        return;
+        return false;
     }
     const double number = readDouble(m.payload);
     // Only a client number makes sense here; anything else would impersonate the host.
-    if (!(number >= 0 && number < HOST_SLOTS)) return;
+    if (!(number >= 0 && number < HOST_SLOTS)) return false;
     const int32_t id = static_cast<int32_t>(number);
     jeu.localPlayer.id = id;
     const Pseudo me = ownPseudo(jeu);
     announcePlayer(jeu, id, 0, me.chars, jeu.options.colour, -1);
+    return true;
 }
 
 void markPresent(Jeu& jeu, int32_t n) {
@@ -208,19 +209,20 @@ void joinPlayer(Jeu& jeu, const Message& m) {
     jeu.reseau->sendMessage(MSG_LOAD_MAP, jeu.mapNumber, payload, n);
 }
 
-void onNewPlayer(Jeu& jeu, const Message& m) {
+bool onNewPlayer(Jeu& jeu, const Message& m) {
     const int32_t n = m.argument;
     if (isHost(jeu)) {
         joinPlayer(jeu, m);
-        return;
+        return false;
     }
     // A client never shows itself as a remote player.
-    if (!isPlayerNumber(n) || n == jeu.localPlayer.id || jeu.localPlayer.id == -1) return;
+    if (!isPlayerNumber(n) || n == jeu.localPlayer.id || jeu.localPlayer.id == -1) return false;
     consolePrint("\nNouveau joueur id: %d\n>>>", n);
     markPresent(jeu, n);
+    return true;
 }
 
-void onName(Jeu& jeu, const Message& m) {
+bool onName(Jeu& jeu, const Message& m) {
     Joueur* slot = slotOf(jeu, m.argument);
     if (slot != nullptr) {
         const Text name = readText(m);
@@ -228,51 +230,54 @@ void onName(Jeu& jeu, const Message& m) {
         if (strcmp(name.chars, PLACEHOLDER_NAME) != 0)
             jeu.texte.addMessage("%s tente sa chance!", name.chars);
     }
-    relay(jeu, m);
+    return true;
 }
 
-void onScore(Jeu& jeu, const Message& m) {
+bool onScore(Jeu& jeu, const Message& m) {
     Joueur* slot = slotOf(jeu, m.argument);
     if (slot != nullptr) slot->score = integerPart(readDouble(m.payload));
-    relay(jeu, m);
+    return true;
 }
 
-void onColour(Jeu& jeu, const Message& m) {
+bool onColour(Jeu& jeu, const Message& m) {
     Joueur* slot = slotOf(jeu, m.argument);
     if (slot != nullptr) slot->colour = integerPart(readDouble(m.payload));
-    relay(jeu, m);
+    return true;
 }
 
-void onVersion(Jeu& jeu, const Message& m) {
+bool onVersion(Jeu& jeu, const Message& m) {
     Joueur* slot = slotOf(jeu, m.argument);
-    if (slot == nullptr) return;
+    if (slot == nullptr) return false;
     const Text stamp = readText(m);
     memcpy(slot->version, stamp.chars, PAYLOAD_SIZE);
+    return true;
 }
 
 // Client: the host says which map everybody plays.
-void onLoadMap(Jeu& jeu, const Message& m) {
-    if (isHost(jeu)) return;
+bool onLoadMap(Jeu& jeu, const Message& m) {
+    if (isHost(jeu)) return false;
     const Text name = readText(m);
     if (loadNamedMap(jeu, name.chars, m.argument)) placeAtSpawn(jeu);
+    return true;
 }
 
 // Host: its console chose another map; everybody follows.
-void onChangeMap(Jeu& jeu, const Message& m) {
-    if (!isHost(jeu)) return;
+bool onChangeMap(Jeu& jeu, const Message& m) {
+    if (!isHost(jeu)) return false;
     const Text name = readText(m);
-    if (!loadNamedMap(jeu, name.chars, m.argument)) return;
+    if (!loadNamedMap(jeu, name.chars, m.argument)) return false;
     jeu.mapNumber = m.argument;
     snprintf(jeu.mapName, sizeof jeu.mapName, "%s", name.chars);
     uint8_t payload[PAYLOAD_SIZE];
     writeText(payload, jeu.mapName);
     sendToAll(jeu, MSG_LOAD_MAP, jeu.mapNumber, payload);
     placeAtSpawn(jeu);
+    return true;
 }
 
-void onTakeBox(Jeu& jeu, const Message& m) {
+bool onTakeBox(Jeu& jeu, const Message& m) {
     jeu.map.markHealthBoxTaken(m.argument);
-    relay(jeu, m);
+    return true;
 }
 
 // Host: a client whose stamp differs from ours is kicked after 20 states in a row.
@@ -287,7 +292,7 @@ void checkVersion(Jeu& jeu, int32_t n) {
     if (jeu.versionMismatches[n] > VERSION_MISMATCH_LIMIT) jeu.reseau->post(MSG_KICK, n, nullptr);
 }
 
-void onState(Jeu& jeu, const Message& m) {
+bool onState(Jeu& jeu, const Message& m) {
     const int32_t n = m.argument;
     if (isPresent(jeu, n)) {
         if (isHost(jeu)) checkVersion(jeu, n);
@@ -303,17 +308,17 @@ void onState(Jeu& jeu, const Message& m) {
             applyRemoteState(jeu, n, x, y, yaw, pitch, keys);
         }
     }
-    relay(jeu, m);
+    return true;
 }
 
-void onShot(Jeu& jeu, const Message& m) {
+bool onShot(Jeu& jeu, const Message& m) {
     const int32_t n = m.argument;
-    if (!isPresent(jeu, n)) return;
+    if (!isPresent(jeu, n)) return false;
     double v[6];
     for (int32_t i = 0; i < 6; ++i)
         v[i] = readDouble(m.payload + 8 * i);
     jeu.tir.fire(v[0], v[1], v[2], v[3], v[4], v[5], n);
-    relay(jeu, m);
+    return true;
 }
 
 // This process killed player `victim`: a point, the new score for everybody, a taunt.
@@ -336,40 +341,42 @@ void creditFrag(Jeu& jeu, int32_t victim) {
     jeu.reseau->post(MSG_SAY, 0, taunt);
 }
 
-void onFrag(Jeu& jeu, const Message& m) {
+bool onFrag(Jeu& jeu, const Message& m) {
     const double killer = readDouble(m.payload);
     if (killer == static_cast<double>(jeu.localPlayer.id) && isPlayerNumber(m.argument))
         creditFrag(jeu, m.argument);
-    relay(jeu, m);
+    return true;
 }
 
-void onKicked(Jeu& jeu) {
+bool onKicked(Jeu& jeu, const Message&) {
     if (!isHost(jeu)) stopRequested = 1;
+    return true;
 }
 
-void onSay(Jeu& jeu, const Message& m) {
+bool onSay(Jeu& jeu, const Message& m) {
     const Text text = readText(m);
     uint8_t payload[PAYLOAD_SIZE];
     writeText(payload, text.chars);
     sendToAll(jeu, MSG_CHAT, jeu.localPlayer.id, payload);
     // A client sees its own line when the host's relay comes back.
-    if (!isHost(jeu)) return;
+    if (!isHost(jeu)) return false;
     const Pseudo me = ownPseudo(jeu);
     jeu.texte.addMessage("%s:%s", me.chars, text.chars);
     consolePrint("\n%s:%s\n\n>>>", me.chars, text.chars);
+    return true;
 }
 
-void onChat(Jeu& jeu, const Message& m) {
+bool onChat(Jeu& jeu, const Message& m) {
     const Joueur* slot = slotOf(jeu, m.argument);
     if (slot != nullptr) {
         const Text text = readText(m);
         jeu.texte.addMessage("%s:%s", slot->name, text.chars);
         consolePrint("\n%s:%s\n\n>>>", slot->name, text.chars);
     }
-    relay(jeu, m);
+    return true;
 }
 
-void onShowScores(Jeu& jeu) {
+bool onShowScores(Jeu& jeu, const Message&) {
     consolePrint("Score:");
     for (int32_t k = 0; k < MAX_PLAYERS; ++k) {
         if (k == jeu.localPlayer.id || !isPresent(jeu, k)) continue;
@@ -379,28 +386,30 @@ void onShowScores(Jeu& jeu) {
     }
     consolePrint("\nMon score (%d)=%d!!\n\n>>>", jeu.localPlayer.id, jeu.localPlayer.score);
     jeu.texte.addMessage("Mon score=%d!!", jeu.localPlayer.score);
+    return true;
 }
 
 // The kicked client's connection stays open: its receive thread and slot end only when
 // the client goes away, so it cannot come straight back into the same slot.
-void onKick(Jeu& jeu, const Message& m) {
+bool onKick(Jeu& jeu, const Message& m) {
     const int32_t n = m.argument;
     Joueur* slot = slotOf(jeu, n);
     if (slot != nullptr) slot->state = PLAYER_ABSENT;
     // Any other peer number would mean "everybody".
     if (isHost(jeu) && isClientNumber(n)) jeu.reseau->sendMessage(MSG_KICKED, 0, nullptr, n);
+    return true;
 }
 
-void onHit(Jeu& jeu, const Message& m) {
+bool onHit(Jeu& jeu, const Message& m) {
     if (m.argument == jeu.localPlayer.id) jeu.son.playSound(SON_TOUCHE);
-    relay(jeu, m);
+    return true;
 }
 
-void onPlayerLeft(Jeu& jeu, const Message& m) {
+bool onPlayerLeft(Jeu& jeu, const Message& m) {
     if (isHost(jeu) && isClientNumber(m.argument)) {
         Siege& seat = jeu.sieges[m.argument];
         // A connection that never announced itself had no player to lose.
-        if (seat.joined == 0) return;
+        if (seat.joined == 0) return false;
         seat = Siege();
     }
     Joueur* slot = slotOf(jeu, m.argument);
@@ -408,20 +417,21 @@ void onPlayerLeft(Jeu& jeu, const Message& m) {
         slot->state = PLAYER_ABSENT;
         jeu.texte.addMessage("%s a pris la quinte...", slot->name);
     }
-    relay(jeu, m);
+    return true;
 }
 
-void onHostLost(Jeu& jeu) {
+bool onHostLost(Jeu& jeu, const Message&) {
     jeu.texte.addMessage("L'hote a pris la quinte...");
+    return true;
 }
 
-void onResetScores(Jeu& jeu, const Message& m) {
+bool onResetScores(Jeu& jeu, const Message& m) {
     consolePrint("Remise a 0 des scores\n");
     jeu.localPlayer.score = 0;
     uint8_t payload[PAYLOAD_SIZE];
     writeDoublePayload(payload, 0.0);
     sendToAll(jeu, MSG_SCORE, jeu.localPlayer.id, payload);
-    relay(jeu, m);
+    return true;
 }
 
 bool isSeparator(char c) {
@@ -438,59 +448,61 @@ namespace {
 
 // ---- who may say what ---------------------------------------------------------------
 
-// Who may put a type into the queue: a peer, only this process, or only this process on the
-// host (which then relays it); and whether the argument must be the sender's own number.
+// The protocol in one table: for each type, who may put it into the queue (a peer, only
+// this process, or only this process on the host, which then relays it), whether its
+// argument must be the sender's own number, whether the host relays it once acted on, and
+// its handler. A handler says whether it acted on the message; types without one mean
+// nothing. Adding a message type is one row.
 enum : uint8_t { FROM_PEER, POSTED, POSTED_ON_HOST };
+using Handler = bool (*)(Jeu&, const Message&);
 struct TypeRule {
     uint8_t from;
-    uint8_t namesSender;
+    bool namesSender;
+    bool relayed;
+    Handler handle;
 };
 constexpr int32_t TYPE_COUNT = MSG_RESET_SCORES + 1;
 constexpr TypeRule TYPE_RULES[TYPE_COUNT] = {
-    {FROM_PEER, 0},      // MSG_ASSIGN_ID
-    {FROM_PEER, 1},      // MSG_NEW_PLAYER
-    {FROM_PEER, 1},      // MSG_NAME
-    {FROM_PEER, 1},      // MSG_SCORE
-    {FROM_PEER, 0},      // 4: nothing
-    {FROM_PEER, 0},      // MSG_LOAD_MAP
-    {FROM_PEER, 1},      // MSG_COLOUR
-    {FROM_PEER, 1},      // MSG_VERSION
-    {POSTED, 0},         // MSG_CHANGE_MAP
-    {FROM_PEER, 0},      // MSG_TAKE_BOX: a box
-    {FROM_PEER, 1},      // MSG_STATE
-    {FROM_PEER, 0},      // 11: nothing
-    {FROM_PEER, 1},      // MSG_SHOT
-    {FROM_PEER, 1},      // MSG_FRAG: the victim reports its own death
-    {FROM_PEER, 0},      // MSG_KICKED
-    {POSTED, 0},         // MSG_SAY
-    {FROM_PEER, 1},      // MSG_CHAT
-    {POSTED, 0},         // MSG_SHOW_SCORES
-    {POSTED, 0},         // MSG_KICK
-    {FROM_PEER, 0},      // MSG_HIT: the shooter, named by its victim
-    {POSTED_ON_HOST, 0}, // MSG_PLAYER_LEFT
-    {POSTED, 0},         // MSG_HOST_LOST
-    {POSTED_ON_HOST, 0}, // MSG_RESET_SCORES
+    {FROM_PEER, false, false, onAssignId},        // MSG_ASSIGN_ID
+    {FROM_PEER, true, false, onNewPlayer},        // MSG_NEW_PLAYER
+    {FROM_PEER, true, true, onName},              // MSG_NAME
+    {FROM_PEER, true, true, onScore},             // MSG_SCORE
+    {FROM_PEER, false, false, nullptr},           // 4
+    {FROM_PEER, false, false, onLoadMap},         // MSG_LOAD_MAP
+    {FROM_PEER, true, true, onColour},            // MSG_COLOUR
+    {FROM_PEER, true, false, onVersion},          // MSG_VERSION
+    {POSTED, false, false, onChangeMap},          // MSG_CHANGE_MAP
+    {FROM_PEER, false, true, onTakeBox},          // MSG_TAKE_BOX: a box
+    {FROM_PEER, true, true, onState},             // MSG_STATE
+    {FROM_PEER, false, false, nullptr},           // 11
+    {FROM_PEER, true, true, onShot},              // MSG_SHOT
+    {FROM_PEER, true, true, onFrag},              // MSG_FRAG: the victim's own death
+    {FROM_PEER, false, false, onKicked},          // MSG_KICKED
+    {POSTED, false, false, onSay},                // MSG_SAY
+    {FROM_PEER, true, true, onChat},              // MSG_CHAT
+    {POSTED, false, false, onShowScores},         // MSG_SHOW_SCORES
+    {POSTED, false, false, onKick},               // MSG_KICK
+    {FROM_PEER, false, true, onHit},              // MSG_HIT: the shooter, named by its victim
+    {POSTED_ON_HOST, false, true, onPlayerLeft},  // MSG_PLAYER_LEFT
+    {POSTED, false, false, onHostLost},           // MSG_HOST_LOST
+    {POSTED_ON_HOST, false, true, onResetScores}, // MSG_RESET_SCORES
 };
 
 // A peer sending what only this process may post (a kick, a map change...) is ignored.
-bool isPostedOnly(const Jeu& jeu, int32_t type) {
-    if (type < 0 || type >= TYPE_COUNT) return false;
-    const uint8_t from = TYPE_RULES[type].from;
-    return from == POSTED || (from == POSTED_ON_HOST && isHost(jeu));
+bool isPostedOnly(const Jeu& jeu, const TypeRule& rule) {
+    return rule.from == POSTED || (rule.from == POSTED_ON_HOST && isHost(jeu));
 }
 
 // Host: each connection speaks for its own player only, joins once, and reports at most one
 // death per respawn; one that has not announced itself speaks for nobody. A refused frame
 // is neither acted on nor relayed, and costs nothing more. Clients take the host's word.
-bool refusedFromClient(Jeu& jeu, const Message& m) {
+bool refusedFromClient(Jeu& jeu, const TypeRule& rule, const Message& m) {
     const int32_t s = m.reserved;
     if (!isHost(jeu) || !isClientNumber(s)) return false;
     Siege& seat = jeu.sieges[s];
     if (m.type == MSG_NEW_PLAYER) return seat.joined != 0 || m.argument != s;
     if (seat.joined == 0) return true;
-    if (m.type >= 0 && m.type < TYPE_COUNT && TYPE_RULES[m.type].namesSender != 0 &&
-        m.argument != s)
-        return true;
+    if (rule.namesSender && m.argument != s) return true;
     if (m.type != MSG_FRAG) return false;
     const uint32_t now = platform::ticks();
     if (seat.died != 0 && now - seat.diedAt < RESPAWN_GRACE_MS) return true;
@@ -502,75 +514,13 @@ bool refusedFromClient(Jeu& jeu, const Message& m) {
 } // namespace
 
 void handleMessage(Jeu& jeu, const Message& m) {
-    if (m.reserved != FROM_THIS_PROCESS && (isPostedOnly(jeu, m.type) || refusedFromClient(jeu, m)))
+    if (m.type < 0 || m.type >= TYPE_COUNT) return;
+    const TypeRule& rule = TYPE_RULES[m.type];
+    if (rule.handle == nullptr) return;
+    if (m.reserved != FROM_THIS_PROCESS &&
+        (isPostedOnly(jeu, rule) || refusedFromClient(jeu, rule, m)))
         return;
-    switch (m.type) {
-    case MSG_ASSIGN_ID:
-        onAssignId(jeu, m);
-        break;
-    case MSG_NEW_PLAYER:
-        onNewPlayer(jeu, m);
-        break;
-    case MSG_NAME:
-        onName(jeu, m);
-        break;
-    case MSG_SCORE:
-        onScore(jeu, m);
-        break;
-    case MSG_LOAD_MAP:
-        onLoadMap(jeu, m);
-        break;
-    case MSG_COLOUR:
-        onColour(jeu, m);
-        break;
-    case MSG_VERSION:
-        onVersion(jeu, m);
-        break;
-    case MSG_CHANGE_MAP:
-        onChangeMap(jeu, m);
-        break;
-    case MSG_TAKE_BOX:
-        onTakeBox(jeu, m);
-        break;
-    case MSG_STATE:
-        onState(jeu, m);
-        break;
-    case MSG_SHOT:
-        onShot(jeu, m);
-        break;
-    case MSG_FRAG:
-        onFrag(jeu, m);
-        break;
-    case MSG_KICKED:
-        onKicked(jeu);
-        break;
-    case MSG_SAY:
-        onSay(jeu, m);
-        break;
-    case MSG_CHAT:
-        onChat(jeu, m);
-        break;
-    case MSG_SHOW_SCORES:
-        onShowScores(jeu);
-        break;
-    case MSG_KICK:
-        onKick(jeu, m);
-        break;
-    case MSG_HIT:
-        onHit(jeu, m);
-        break;
-    case MSG_PLAYER_LEFT:
-        onPlayerLeft(jeu, m);
-        break;
-    case MSG_HOST_LOST:
-        onHostLost(jeu);
-        break;
-    case MSG_RESET_SCORES:
-        onResetScores(jeu, m);
-        break;
-    default:
-        break; // 4, 11 and unknown types mean nothing
-    }
+    if (rule.handle(jeu, m) && rule.relayed) relay(jeu, m);
 }
 
 // Every 500 ms of frame time, or at once when the simulation forced it (500).
