@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "map/Map.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "options/Options.h"
 #include "platform/Socket.h"

@@ -19,7 +19,7 @@
 #include "BenchSupport.h"
 #include "game/Jeu.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
 #include "platform/Keyboard.h"

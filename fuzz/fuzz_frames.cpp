@@ -18,7 +18,7 @@
 #include "GameData.h"
 #include "game/Jeu.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Keyboard.h"
 

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "FuzzSupport.h"
-#include "game/Tir.h"
 #include "map/Map.h"
 #include "map/TagReader.h"
 
@@ -61,11 +60,10 @@ void queryAt(Map& m, double x, double y) {
     m.takeHealthBox(x, y, health, 16);
     fuzzsupport::require(health <= 100.0, "health stays at most full");
     m.updateDoors(1, &x, &y, 16);
-    Balle b = {0, 0, x, y, 117.0, 0, 0, 0};
     double sx = 900.0;
     double sy = 450.0;
     double sz = -10.0;
-    m.clipShot(b, sx, sy, sz);
+    m.clipShot(x, y, 117.0, sx, sy, sz);
 }
 
 // The loaded elements' own places, a few of each kind: the queries look at them closely.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/Console.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "platform/Clock.h"
 
 namespace {

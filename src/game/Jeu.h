@@ -3,14 +3,14 @@
 #include <atomic>
 #include <cstdint>
 
-#include "game/Chrono.h"
 #include "game/Joueur.h"
+#include "game/Joueurs.h"
 #include "game/Tir.h"
 #include "map/Map.h"
 #include "media/Son.h"
 #include "media/Texte.h"
-#include "net/Joueurs.h"
 #include "options/Options.h"
+#include "platform/Chrono.h"
 
 class Reseau;
 
@@ -42,8 +42,8 @@ struct Jeu {
     uint32_t playerTextures[2];
     uint32_t fontTexture;
     uint32_t reticleTexture;
-    Chrono frameTimer; // whole frames, sleep included
-    Chrono workTimer;  // the working part of a frame
+    platform::Chrono frameTimer; // whole frames, sleep included
+    platform::Chrono workTimer;  // the working part of a frame
     Tir tir;
     Map map;
     Texte texte;

@@ -89,7 +89,7 @@ void Tir::update(double playerX, double playerY, int32_t dt, Map& map, int32_t h
         double sx = dt * b.dx / 1000;
         double sy = dt * b.dy / 1000;
         double sz = dt * b.dz / 1000;
-        map.clipShot(b, sx, sy, sz);
+        if (map.clipShot(b.x, b.y, b.z, sx, sy, sz)) b.stopped = 1;
         const int32_t n = crossings(b, sx, sy, sz, playerX, playerY);
         for (int32_t k = 0; k < n; k++)
             countHit(b.owner, hits);

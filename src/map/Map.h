@@ -2,7 +2,6 @@
 #pragma once
 #include <cstdint>
 
-struct Balle;
 struct ChampDeVision;
 
 enum : int32_t { DOOR_OPENING = 0, DOOR_CLOSING = 1, DOOR_STOPPED = 2 };
@@ -74,7 +73,9 @@ class Map {
     int32_t takeHealthBox(double px, double py, double& health, int32_t dt);
     void markHealthBoxTaken(int32_t box);
     int32_t updateDoors(int32_t n, const double* xs, const double* ys, int32_t dt);
-    void clipShot(Balle& bullet, double& dx, double& dy, double& dz) const;
+    // Shortens the step (dx, dy, dz) of a shot from (x, y, z) to where it meets the first wall
+    // in its way; true when a wall stopped it.
+    bool clipShot(double x, double y, double z, double& dx, double& dy, double& dz) const;
     void pickSpawn(int32_t cell[2]) const;
 
     // Drawing (MapRender.cpp); draws nothing unless ready. Elements that the camera of the
@@ -92,7 +93,6 @@ class Map {
 
 int32_t signOf(double v);
 double absValue(double v);
-double randomUpTo(int32_t n);
 
 // A textured axis-aligned box, texture repeated s by t times on each face (MapRender.cpp).
 void drawBox(double x1, double y1, double z1, double x2, double y2, double z2, int32_t s, int32_t t,

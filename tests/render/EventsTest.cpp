@@ -4,7 +4,7 @@
 
 #include "game/Input.h"
 #include "game/Jeu.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Keyboard.h"
 

@@ -2,7 +2,7 @@
 // other players' dead reckoning and mouse look, driven through the fake keyboard and cursor.
 #include "game/Jeu.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Keyboard.h"
 

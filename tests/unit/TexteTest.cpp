@@ -113,7 +113,7 @@ TEST(TexteChat, EditingWithinThirtyNineCharactersAndTakingACopy) {
 }
 
 TEST(TexteClock, TickMeasuresAcrossTheCounterWrap) {
-    Chrono c;
+    platform::Chrono c;
     c.clear();
     c.previous = 0xFFFFFFF6u; // 10 ms before the counter wraps
     c.tick();

@@ -16,7 +16,7 @@
 
 #include "game/Jeu.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
 #include "platform/Keyboard.h"
