@@ -10,6 +10,7 @@
 #include "FuzzSupport.h"
 #include "map/Map.h"
 #include "map/TagReader.h"
+#include "render/TexturesMap.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ const char* const MAP_FILE = "carte.map";
 
 const fuzzsupport::GameFolder* folder = nullptr;
 Map* map = nullptr;
+TexturesMap* textures = nullptr; // stays empty: no window
 
 void writeFiles(const fuzzsupport::Part parts[3]) {
     folder->write(MAP_FILE, parts[0].bytes, parts[0].size);
@@ -87,6 +89,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
     folder = &fuzzsupport::gameFolder();
     map = new Map();
+    textures = new TexturesMap();
     return 0;
 }
 
@@ -99,9 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzsupport::Inside inside(*folder);
     *map = Map{}; // nothing carried over from the previous input
 
-    map->load(MAP_FILE, 0, number);
+    map->printElements(MAP_FILE);
     checkTables(*map);
-    map->load(MAP_FILE, 1, number);
+    loadPlayMap(*map, *textures, MAP_FILE, number);
     checkTables(*map);
     runQueries(*map);
     return 0;

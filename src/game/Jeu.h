@@ -8,9 +8,10 @@
 #include "game/Tir.h"
 #include "map/Map.h"
 #include "media/Son.h"
-#include "media/Texte.h"
 #include "options/Options.h"
 #include "platform/Chrono.h"
+#include "render/Texte.h"
+#include "render/TexturesMap.h"
 
 class Reseau;
 
@@ -46,6 +47,7 @@ struct Jeu {
     platform::Chrono workTimer;  // the working part of a frame
     Tir tir;
     Map map;
+    TexturesMap mapTextures;
     Texte texte;
     Options options;
     Reseau* reseau;

@@ -161,7 +161,7 @@ bool loadNamedMap(Jeu& jeu, const char* name, int32_t number) {
         return false;
     }
     // A map that fails to load leaves whatever the loader left; it reports on the console.
-    jeu.map.load(name, 1, number);
+    loadPlayMap(jeu.map, jeu.mapTextures, name, number);
     return true;
 }
 

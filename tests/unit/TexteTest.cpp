@@ -1,5 +1,5 @@
 // The message ring, the chat line and the stopwatch behind them, without a window.
-#include "media/Texte.h"
+#include "render/Texte.h"
 
 #include "platform/Clock.h"
 
