@@ -6,6 +6,8 @@
 #include "game/Simulation.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
+#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 #include "platform/Window.h"
 #include "render/GlState.h"
 #include "render/Texture.h"
@@ -22,6 +24,7 @@ const char* const WINDOW_CAPTION = "Brumevoltigeante 4 - Multijoueur";
 
 // The game record is large and lives as long as the game thread: one static instance.
 Jeu theGame;
+platform::Saisie theInput;
 
 // Prints the path, loads it; 0 (after the error line) when it cannot be loaded.
 uint32_t loadGameTexture(const char* path, bool mipmapped) {
@@ -57,6 +60,19 @@ const char* const SOUND_FILES[7] = {
 
 void copyName(char (&dst)[64], const char* src) {
     snprintf(dst, sizeof dst, "%s", src != nullptr ? src : "");
+}
+
+// While the mouse steers the view the cursor stays hidden at the fixed point, so the next
+// frame reads only the motion made since.
+void placeCursor(const Jeu& jeu) {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (heldCursorPoint(jeu, x, y)) {
+        platform::showCursor(false);
+        platform::warpCursor(x, y);
+    } else {
+        platform::showCursor(true);
+    }
 }
 
 } // namespace
@@ -176,10 +192,16 @@ uint32_t gameThreadMain(void* params) {
         printf("\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>");
     }
     initPlayers(jeu);
+    platform::Saisie& saisie = theInput;
+    platform::clearSaisie(saisie);
     while (running) {
         paceFrame(jeu);
-        running = handleEvents(jeu);
-        simulate(jeu);
+        // A kicked game stops without taking the window's events.
+        if (stopRequested == 0) platform::readEvents(saisie);
+        running = handleEvents(jeu, saisie);
+        platform::readDevices(saisie);
+        simulate(jeu, saisie);
+        placeCursor(jeu);
         renderFrame(jeu);
         dispatchMessages(jeu);
     }
