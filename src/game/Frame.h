@@ -9,6 +9,7 @@ struct Jeu;
 
 // The local player's view in the game's window.
 Camera cameraOf(const Jeu& jeu);
+// Fills every field of `scene` from the game; the scene points into the game's record.
 void describeFrame(Jeu& jeu, Scene& scene);
 // Draws the frame described and shows it in the window.
 void renderFrame(Jeu& jeu);
