@@ -10,11 +10,12 @@
 
 #include <unistd.h>
 
+#include "game/Protocole.h"
 #include "map/Map.h"
-#include "net/Protocole.h"
 #include "net/Reseau.h"
 #include "options/Options.h"
 #include "platform/Socket.h"
+#include "render/TexturesMap.h"
 
 namespace bench {
 
@@ -92,7 +93,8 @@ inline int32_t loadQuietly(Map& map, const char* name, int32_t number) {
     const int saved = dup(STDOUT_FILENO);
     FILE* sink = fopen("/dev/null", "w");
     if (sink != nullptr) dup2(fileno(sink), STDOUT_FILENO);
-    const int32_t result = map.load(name, 1, number);
+    static TexturesMap none; // no window: nothing is uploaded
+    const int32_t result = loadPlayMap(map, none, name, number);
     fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     close(saved);

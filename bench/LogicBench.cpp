@@ -5,8 +5,6 @@
 // budget, by wall time and by the game thread's own processor time.
 #include <benchmark/benchmark.h>
 
-#include <SDL/SDL_keysym.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -19,10 +17,10 @@
 #include "BenchSupport.h"
 #include "game/Jeu.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 #include "platform/Thread.h"
 
 namespace {
@@ -44,6 +42,7 @@ struct Host {
     Reseau reseau;
     std::unique_ptr<Jeu> jeu{new Jeu()};
     bench::Peer peers[CLIENTS];
+    platform::Saisie input;
     Scene scene;
     int32_t sequence = 0;
     bool ready = false;
@@ -74,9 +73,11 @@ void setUpGame(Host& h) {
     initSnapshots(jeu.joueurs);
     jeu.deathTimer = DEATH_TIMER_ALIVE;
     stopRequested = 0;
-    platform::useFakeInput(true);
-    platform::setFakeKey(SDLK_z, true);
-    platform::setFakeCursor(jeu.options.width / 2, jeu.options.height / 2);
+    // Z held, the mouse still.
+    platform::clearSaisie(h.input);
+    h.input.keysHeld[platform::KEY_Z] = 1;
+    h.input.cursorX = jeu.options.width / 2;
+    h.input.cursorY = jeu.options.height / 2;
 }
 
 bool joinClients(Host& h) {
@@ -241,7 +242,7 @@ void BM_ShotUpdate(benchmark::State& state) {
 }
 
 void BM_Simulate(benchmark::State& state) {
-    measurePasses(state, [](Jeu& jeu) { simulate(jeu); });
+    measurePasses(state, [](Jeu& jeu) { simulate(jeu, host->input); });
 }
 
 void BM_Dispatch(benchmark::State& state) {
@@ -255,7 +256,7 @@ void BM_Dispatch(benchmark::State& state) {
 void BM_Frame(benchmark::State& state) {
     measurePasses(state, [&](Jeu& jeu) {
         queueFrameMessages(*host, state.range(0));
-        simulate(jeu);
+        simulate(jeu, host->input);
         dispatchMessages(jeu);
     });
 }

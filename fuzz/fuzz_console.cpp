@@ -12,7 +12,7 @@
 #include "console/Commande.h"
 #include "console/Console.h"
 #include "game/Jeu.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 
 namespace {
 

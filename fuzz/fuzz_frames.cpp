@@ -17,10 +17,10 @@
 #include "FuzzSupport.h"
 #include "GameData.h"
 #include "game/Jeu.h"
+#include "game/Protocole.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
 #include "net/Reseau.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 
 namespace {
 
@@ -28,7 +28,8 @@ constexpr size_t HEADER_SIZE = 4;
 constexpr int32_t BATCH_MAX = 8;
 
 const fuzzsupport::GameFolder* folder = nullptr;
-Map* arena = nullptr; // salle.map loaded once, copied into every game
+Map* arena = nullptr;   // salle.map loaded once, copied into every game
+platform::Saisie still; // no key, the cursor on the fixed point of an 800 x 600 window: no look
 
 std::unique_ptr<Jeu> makeGame(Reseau& reseau, bool host, int32_t ownNumber) {
     std::unique_ptr<Jeu> jeu(new Jeu());
@@ -79,7 +80,7 @@ void checkGame(const Jeu& jeu) {
 void frame(Jeu& jeu, uint32_t frameTime) {
     dispatchMessages(jeu);
     jeu.frameTimer.elapsed = frameTime;
-    simulate(jeu);
+    simulate(jeu, still);
     checkGame(jeu);
 }
 
@@ -89,11 +90,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
     folder = &fuzzsupport::gameFolder();
     fuzzsupport::writeGameData(*folder);
-    platform::useFakeInput(true);
-    platform::setFakeCursor(400, 300); // the fixed point of an 800 x 600 window: no look
+    platform::clearSaisie(still);
+    still.cursorX = 400;
+    still.cursorY = 300;
     arena = new Map();
     fuzzsupport::Inside inside(*folder);
-    if (arena->load("salle.map", 1, 0) != 0) abort();
+    TexturesMap none; // no window: nothing is uploaded
+    if (loadPlayMap(*arena, none, "salle.map", 0) != 0) abort();
     return 0;
 }
 

@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "FuzzSupport.h"
-#include "game/Tir.h"
 #include "map/Map.h"
 #include "map/TagReader.h"
+#include "render/TexturesMap.h"
 
 namespace {
 
@@ -18,6 +18,7 @@ const char* const MAP_FILE = "carte.map";
 
 const fuzzsupport::GameFolder* folder = nullptr;
 Map* map = nullptr;
+TexturesMap* textures = nullptr; // stays empty: no window
 
 void writeFiles(const fuzzsupport::Part parts[3]) {
     folder->write(MAP_FILE, parts[0].bytes, parts[0].size);
@@ -61,11 +62,10 @@ void queryAt(Map& m, double x, double y) {
     m.takeHealthBox(x, y, health, 16);
     fuzzsupport::require(health <= 100.0, "health stays at most full");
     m.updateDoors(1, &x, &y, 16);
-    Balle b = {0, 0, x, y, 117.0, 0, 0, 0};
     double sx = 900.0;
     double sy = 450.0;
     double sz = -10.0;
-    m.clipShot(b, sx, sy, sz);
+    m.clipShot(x, y, 117.0, sx, sy, sz);
 }
 
 // The loaded elements' own places, a few of each kind: the queries look at them closely.
@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
     folder = &fuzzsupport::gameFolder();
     map = new Map();
+    textures = new TexturesMap();
     return 0;
 }
 
@@ -101,9 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzsupport::Inside inside(*folder);
     *map = Map{}; // nothing carried over from the previous input
 
-    map->load(MAP_FILE, 0, number);
+    map->printElements(MAP_FILE);
     checkTables(*map);
-    map->load(MAP_FILE, 1, number);
+    loadPlayMap(*map, *textures, MAP_FILE, number);
     checkTables(*map);
     runQueries(*map);
     return 0;

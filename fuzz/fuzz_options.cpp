@@ -9,7 +9,7 @@
 #include "game/Jeu.h"
 #include "game/Simulation.h"
 #include "options/Options.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 
 namespace {
 
@@ -41,8 +41,11 @@ void playOneFrame(const Options& o) {
     jeu->localPlayer.posX = 500;
     jeu->localPlayer.posY = 500;
     jeu->frameTimer.elapsed = 16;
-    platform::setFakeCursor(123, 77);
-    simulate(*jeu);
+    platform::Saisie input;
+    platform::clearSaisie(input);
+    input.cursorX = 123;
+    input.cursorY = 77;
+    simulate(*jeu, input);
     frameBudget(jeu->maxFps);
 }
 
@@ -51,7 +54,6 @@ void playOneFrame(const Options& o) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzsupport::quietStdout();
     folder = &fuzzsupport::gameFolder();
-    platform::useFakeInput(true);
     return 0;
 }
 

@@ -21,7 +21,7 @@
 #include "game/Jeu.h"
 #include "game/Simulation.h"
 #include "platform/Clock.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 #include "platform/Thread.h"
 
 namespace {
@@ -127,11 +127,12 @@ std::vector<double> relays(uint16_t port, int32_t samples) {
 // The headless host: large, and alive until the process ends.
 Jeu headlessGame;
 Reseau headlessNetwork;
+platform::Saisie headlessInput; // no key, the mouse still
 
 void headlessLoop(void*) {
     for (;;) {
         paceFrame(headlessGame);
-        simulate(headlessGame);
+        simulate(headlessGame, headlessInput);
         dispatchMessages(headlessGame);
     }
 }
@@ -152,8 +153,9 @@ uint16_t startHeadlessHost() {
     jeu.tir.init();
     initSnapshots(jeu.joueurs);
     jeu.deathTimer = DEATH_TIMER_ALIVE;
-    platform::useFakeInput(true);
-    platform::setFakeCursor(jeu.options.width / 2, jeu.options.height / 2);
+    platform::clearSaisie(headlessInput);
+    headlessInput.cursorX = jeu.options.width / 2;
+    headlessInput.cursorY = jeu.options.height / 2;
     headlessNetwork.startNetwork(1, platform::TcpSocket(), 0);
     const int32_t port = headlessNetwork.listeningPort(2000);
     if (port <= 0 || bench::loadQuietly(jeu.map, jeu.mapName, 0) != 0) return 0;

@@ -7,7 +7,6 @@
 //   bench_render [frames] [width height]   (under an X server: xvfb-run -a bench_render)
 
 #include <GL/gl.h>
-#include <SDL/SDL.h>
 
 #include <chrono>
 #include <cstdio>
@@ -17,12 +16,14 @@
 
 #include "game/Frame.h"
 #include "game/Jeu.h"
-#include "map/ChampDeVision.h"
-#include "media/Texte.h"
 #include "net/Reseau.h"
 #include "platform/Memory.h"
 #include "platform/SoftwareRenderer.h"
 #include "platform/Thread.h"
+#include "platform/Window.h"
+#include "render/ChampDeVision.h"
+#include "render/MapRender.h"
+#include "render/Texte.h"
 
 namespace {
 
@@ -56,15 +57,15 @@ struct Stopwatch {
 
 void emptyFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    SDL_GL_SwapBuffers();
+    platform::showFrame();
 }
 
 // The map alone, as the frame draws it, without players, overlay or text.
 void mapAlone() {
-    setupCamera(jeu);
-    jeu.map.render();
+    setupCamera(cameraOf(jeu));
+    drawMap(jeu.map, jeu.mapTextures);
     glFlush();
-    SDL_GL_SwapBuffers();
+    platform::showFrame();
 }
 
 // Diagnostic, not the game's look: the same pixels filled without texture sampling.
@@ -78,10 +79,10 @@ void mapAloneUntextured() {
 void mapAloneEveryElement() {
     ChampDeVision everything;
     makeWholeSpace(everything);
-    setupCamera(jeu);
-    jeu.map.render(everything);
+    setupCamera(cameraOf(jeu));
+    drawMap(jeu.map, jeu.mapTextures, everything);
     glFlush();
-    SDL_GL_SwapBuffers();
+    platform::showFrame();
 }
 
 void gameFrame() {
@@ -157,7 +158,7 @@ int main(int argc, char** argv) {
     rows[3] = {"arena: game frame", measure(frames, gameFrame)};
     rows[4] = {"arena: + 2 message lines", measure(frames, gameFrame, 0.0, 2)};
     rows[5] = {"arena: + flash pass drawn at 0", measure(frames, gameFrame, 1e-300)};
-    if (jeu.map.load("maps\\stress.map", 1, 3) != 0) {
+    if (loadPlayMap(jeu.map, jeu.mapTextures, "maps\\stress.map", 3) != 0) {
         fprintf(report, "bench_render: the stress map could not be loaded\n");
         return 1;
     }

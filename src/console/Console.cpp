@@ -8,6 +8,7 @@
 #include "console/HostCommands.h"
 #include "console/Input.h"
 #include "console/MapList.h"
+#include "console/OptionsEditor.h"
 #include "console/StartSequence.h"
 
 namespace {

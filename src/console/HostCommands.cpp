@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/Console.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -37,7 +37,7 @@ void showMap(Console& console, int32_t n) {
         return;
     }
     if (n >= 0 && n < console.mapCount && n < LIST_MAX_ENTRIES) {
-        console.displayMap.load(console.mapNames[n], 0, 0);
+        console.displayMap.printElements(console.mapNames[n]);
         return;
     }
     printf("Erreur: La map %d est inexistante\n", n);

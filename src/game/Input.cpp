@@ -1,16 +1,16 @@
 #include "game/Input.h"
 
 #include "game/Jeu.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
-#include "platform/Keyboard.h"
-
-#include <SDL/SDL.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+using platform::Evenement;
+using platform::Saisie;
 
 namespace {
 
@@ -20,20 +20,21 @@ constexpr double SHOT_SPEED = 10000.0;
 
 // The character a key adds to the chat line, or 0 for none.
 uint8_t chatCharacter(int32_t sym, bool shift) {
-    if (sym == SDLK_COMMA) return '?';
-    if (sym == SDLK_BACKQUOTE) return '!';
-    if (sym == SDLK_PERIOD) return '.';
-    if (sym >= SDLK_KP0 && sym <= SDLK_KP9) return static_cast<uint8_t>(sym - 208);
+    if (sym == platform::KEY_COMMA) return '?';
+    if (sym == platform::KEY_BACKQUOTE) return '!';
+    if (sym == platform::KEY_PERIOD) return '.';
+    if (sym >= platform::KEY_KP0 && sym <= platform::KEY_KP9)
+        return static_cast<uint8_t>(sym - 208);
     if (shift) {
-        if (sym >= SDLK_0 && sym <= SDLK_9) return static_cast<uint8_t>(sym);
-        if (sym >= SDLK_a && sym <= SDLK_z) return static_cast<uint8_t>(sym - 32);
-        if (sym == SDLK_SPACE) return ' ';
+        if (sym >= platform::KEY_0 && sym <= platform::KEY_9) return static_cast<uint8_t>(sym);
+        if (sym >= platform::KEY_A && sym <= platform::KEY_Z) return static_cast<uint8_t>(sym - 32);
+        if (sym == platform::KEY_SPACE) return ' ';
         return 0;
     }
-    if (sym == SDLK_4) return '\'';
-    if (sym == SDLK_2) return '$';
-    if (sym >= SDLK_a && sym <= SDLK_z) return static_cast<uint8_t>(sym);
-    if (sym == SDLK_SPACE) return ' ';
+    if (sym == platform::KEY_4) return '\'';
+    if (sym == platform::KEY_2) return '$';
+    if (sym >= platform::KEY_A && sym <= platform::KEY_Z) return static_cast<uint8_t>(sym);
+    if (sym == platform::KEY_SPACE) return ' ';
     return 0;
 }
 
@@ -74,29 +75,29 @@ void fire(Jeu& jeu) {
 }
 
 // False when the key ends the game.
-bool pressKey(Jeu& jeu, int32_t sym, uint32_t modifiers) {
+bool pressKey(Jeu& jeu, int32_t sym, bool shift) {
     switch (sym) {
-    case SDLK_ESCAPE:
-    case SDLK_F2:
+    case platform::KEY_ESCAPE:
+    case platform::KEY_F2:
         jeu.mouseCaptured = 1 - jeu.mouseCaptured;
         return true;
-    case SDLK_TAB:
-    case SDLK_F1:
+    case platform::KEY_TAB:
+    case platform::KEY_F1:
         jeu.reseau->post(MSG_SHOW_SCORES, 0, nullptr);
         return true;
-    case SDLK_F6:
+    case platform::KEY_F6:
         return false;
-    case SDLK_RETURN:
+    case platform::KEY_RETURN:
         pressReturn(jeu);
         return true;
-    case SDLK_BACKSPACE:
+    case platform::KEY_BACKSPACE:
         if (jeu.chatOpen != 0) jeu.texte.deleteChat();
         return true;
     default:
         break;
     }
     if (jeu.chatOpen != 0) {
-        const uint8_t c = chatCharacter(sym, platform::wasShiftDown(modifiers));
+        const uint8_t c = chatCharacter(sym, shift);
         if (c != 0) jeu.texte.appendChat(c);
     }
     return true;
@@ -104,44 +105,52 @@ bool pressKey(Jeu& jeu, int32_t sym, uint32_t modifiers) {
 
 } // namespace
 
-bool handleEvents(Jeu& jeu) {
+bool handleEvents(Jeu& jeu, Saisie& saisie) {
     if (stopRequested != 0) {
         printf("L'hote vous a expulse de la partie\n");
         return false;
     }
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        switch (event.type) {
-        case SDL_ACTIVEEVENT:
-            if ((event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0)
-                jeu.mouseCaptured = event.active.gain;
+    bool goesOn = true;
+    int32_t handled = 0;
+    while (goesOn && handled < saisie.eventCount && handled < platform::SAISIE_EVENTS) {
+        const Evenement& event = saisie.events[handled++];
+        switch (event.kind) {
+        case platform::EVENT_FOCUS:
+            jeu.mouseCaptured = event.gained;
             break;
-        case SDL_KEYDOWN:
-            if (!pressKey(jeu, event.key.keysym.sym, event.key.keysym.mod)) return false;
+        case platform::EVENT_KEY:
+            goesOn = pressKey(jeu, event.code, event.shift != 0);
             break;
-        case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT && jeu.fireCooldown < 0) fire(jeu);
+        case platform::EVENT_BUTTON:
+            if (event.code == platform::BUTTON_LEFT) shoot(jeu);
             break;
-        case SDL_QUIT:
-            return false;
+        case platform::EVENT_QUIT:
+            goesOn = false;
+            break;
         default:
             break;
         }
     }
+    platform::dropEvents(saisie, handled);
+    return goesOn;
+}
+
+bool shoot(Jeu& jeu) {
+    if (jeu.fireCooldown >= 0) return false;
+    fire(jeu);
     return true;
 }
 
-void updateMouseCapture(Jeu& jeu) {
+void updateMouseCapture(Jeu& jeu, const Saisie& saisie) {
     // SDL warps in window coordinates, so the fixed point is the window's centre.
-    const int32_t fixedX = jeu.options.width / 2;
-    const int32_t fixedY = jeu.options.height / 2;
-    platform::readCursor(jeu.cursorPos[0], jeu.cursorPos[1]);
-    jeu.mouseDx = jeu.cursorPos[0] - fixedX;
-    jeu.mouseDy = jeu.cursorPos[1] - fixedY;
-    if (jeu.mouseCaptured == 1 && jeu.chatOpen == 0) {
-        platform::showCursor(false);
-        platform::warpCursor(fixedX, fixedY);
-    } else {
-        platform::showCursor(true);
-    }
+    jeu.cursorPos[0] = saisie.cursorX;
+    jeu.cursorPos[1] = saisie.cursorY;
+    jeu.mouseDx = jeu.cursorPos[0] - jeu.options.width / 2;
+    jeu.mouseDy = jeu.cursorPos[1] - jeu.options.height / 2;
+}
+
+bool heldCursorPoint(const Jeu& jeu, int32_t& x, int32_t& y) {
+    x = jeu.options.width / 2;
+    y = jeu.options.height / 2;
+    return jeu.mouseCaptured == 1 && jeu.chatOpen == 0;
 }

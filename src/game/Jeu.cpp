@@ -2,16 +2,15 @@
 
 #include "game/Frame.h"
 #include "game/Input.h"
+#include "game/Protocole.h"
 #include "game/Simulation.h"
-#include "media/Image.h"
-#include "net/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
-
-#include <GL/freeglut.h>
-#include <GL/gl.h>
-#include <GL/glu.h>
-#include <SDL/SDL.h>
+#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
+#include "platform/Window.h"
+#include "render/GlState.h"
+#include "render/Texture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -22,61 +21,10 @@ std::atomic<uint8_t> stopRequested{0};
 namespace {
 
 const char* const WINDOW_CAPTION = "Brumevoltigeante 4 - Multijoueur";
-const GLfloat GREY[4] = {0.7f, 0.7f, 0.7f, 1.0f};
 
 // The game record is large and lives as long as the game thread: one static instance.
 Jeu theGame;
-
-// freeglut ends the process if a sphere is drawn before glutInit, and on a second glutInit;
-// so it is called once per process, here, after a window on an X display has been opened.
-void initGlutOnce() {
-    if (glutGet(GLUT_INIT_STATE) != 0) return;
-    int argc = 1;
-    char name[] = "brumevoltigeante";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-}
-
-// Without an X display SDL may still start an off-screen or other driver, but glutInit
-// would then end the whole process: only the X11 driver counts as a window on a screen.
-bool videoOnX11() {
-    char driver[32] = {};
-    return SDL_VideoDriverName(driver, sizeof driver) != nullptr && strcmp(driver, "x11") == 0;
-}
-
-// A busy X server may turn a connection away for a moment, and SDL then falls back to
-// another driver: the screen is tried a few times before the start-up gives up.
-int32_t openVideo() {
-    for (int32_t attempt = 0; attempt < 3; ++attempt) {
-        if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-            if (videoOnX11()) return 0;
-            SDL_Quit();
-        }
-        platform::sleepMs(200);
-    }
-    return 1;
-}
-
-void setGlState(const Options& o) {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    if (o.fog != 0) {
-        glFogi(GL_FOG_MODE, GL_LINEAR);
-        glFogf(GL_FOG_START, 10.0f);
-        glFogf(GL_FOG_END, static_cast<float>(o.visibility) * 100.0f);
-        glFogfv(GL_FOG_COLOR, GREY);
-        glEnable(GL_FOG);
-    }
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glAlphaFunc(GL_GREATER, 0.2f);
-    glClearColor(GREY[0], GREY[1], GREY[2], GREY[3]);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // The visibility comes from the options file: its product is taken wide, never overflowing.
-    gluPerspective(70.0, static_cast<double>(o.width) / static_cast<double>(o.height), 1.0,
-                   static_cast<double>(static_cast<int64_t>(o.visibility) * 200));
-}
+platform::Saisie theInput;
 
 // Prints the path, loads it; 0 (after the error line) when it cannot be loaded.
 uint32_t loadGameTexture(const char* path, bool mipmapped) {
@@ -114,6 +62,19 @@ void copyName(char (&dst)[64], const char* src) {
     snprintf(dst, sizeof dst, "%s", src != nullptr ? src : "");
 }
 
+// While the mouse steers the view the cursor stays hidden at the fixed point, so the next
+// frame reads only the motion made since.
+void placeCursor(const Jeu& jeu) {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (heldCursorPoint(jeu, x, y)) {
+        platform::showCursor(false);
+        platform::warpCursor(x, y);
+    } else {
+        platform::showCursor(true);
+    }
+}
+
 } // namespace
 
 int32_t frameBudget(int32_t maxFps) {
@@ -131,12 +92,12 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
     jeu.workTimer.clear();
 
     printf("\nInitialisation de SDL\n");
-    if (openVideo() != 0) return 1;
+    if (platform::startVideo() != 0) return 1;
     printf("Changement du titre de la fenetre\n");
-    SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
+    platform::setWindowCaption(WINDOW_CAPTION);
     printf("Initialisation d'opengl\n");
     if (options.width <= 0 || options.height <= 0) return 1; // no window of that size
-    if (SDL_SetVideoMode(options.width, options.height, 32, SDL_OPENGL) == nullptr) return 1;
+    if (platform::openGlWindow(options.width, options.height) != 0) return 1;
     initGlutOnce();
     setGlState(options);
 
@@ -150,7 +111,8 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
 
     printf("Chargement de la map...\n");
     jeu.map.clear();
-    if (reseau != nullptr && reseau->host != 0 && jeu.map.load(jeu.mapName, 1, mapNumber) != 0) {
+    if (reseau != nullptr && reseau->host != 0 &&
+        loadPlayMap(jeu.map, jeu.mapTextures, jeu.mapName, mapNumber) != 0) {
         printf("Erreur lors du chargement de la map");
         return 1;
     }
@@ -168,7 +130,7 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
     jeu.deathTimer = DEATH_TIMER_ALIVE;
     for (int32_t& m : jeu.versionMismatches)
         m = 0;
-    SDL_EnableKeyRepeat(500, 50);
+    platform::repeatKeys(500, 50);
     return 0;
 }
 
@@ -230,15 +192,21 @@ uint32_t gameThreadMain(void* params) {
         printf("\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>");
     }
     initPlayers(jeu);
+    platform::Saisie& saisie = theInput;
+    platform::clearSaisie(saisie);
     while (running) {
         paceFrame(jeu);
-        running = handleEvents(jeu);
-        simulate(jeu);
+        // A kicked game stops without taking the window's events.
+        if (stopRequested == 0) platform::readEvents(saisie);
+        running = handleEvents(jeu, saisie);
+        platform::readDevices(saisie);
+        simulate(jeu, saisie);
+        placeCursor(jeu);
         renderFrame(jeu);
         dispatchMessages(jeu);
     }
     // The console and the network live on; nobody will read the queue any more.
     if (jeu.reseau != nullptr) jeu.reseau->detachConsumer();
-    SDL_Quit();
+    platform::stopVideo();
     return 0;
 }

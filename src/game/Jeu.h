@@ -3,14 +3,15 @@
 #include <atomic>
 #include <cstdint>
 
-#include "game/Chrono.h"
 #include "game/Joueur.h"
+#include "game/Joueurs.h"
 #include "game/Tir.h"
 #include "map/Map.h"
 #include "media/Son.h"
-#include "media/Texte.h"
-#include "net/Joueurs.h"
 #include "options/Options.h"
+#include "platform/Chrono.h"
+#include "render/Texte.h"
+#include "render/TexturesMap.h"
 
 class Reseau;
 
@@ -42,10 +43,11 @@ struct Jeu {
     uint32_t playerTextures[2];
     uint32_t fontTexture;
     uint32_t reticleTexture;
-    Chrono frameTimer; // whole frames, sleep included
-    Chrono workTimer;  // the working part of a frame
+    platform::Chrono frameTimer; // whole frames, sleep included
+    platform::Chrono workTimer;  // the working part of a frame
     Tir tir;
     Map map;
+    TexturesMap mapTextures;
     Texte texte;
     Options options;
     Reseau* reseau;

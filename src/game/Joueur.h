@@ -2,8 +2,10 @@
 #pragma once
 #include <cstdint>
 
+#include "net/Reseau.h"
+
 // Player numbers: clients 0..6, the host 7; -1 for "not assigned yet" and for "all peers".
-constexpr int32_t HOST_ID = 7;
+constexpr int32_t HOST_ID = NET_HOST_NUMBER;
 constexpr int32_t MAX_PLAYERS = 8;
 
 // States of a remote slot.

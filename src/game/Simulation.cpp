@@ -2,11 +2,8 @@
 
 #include "game/Input.h"
 #include "game/Jeu.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
-#include "platform/Keyboard.h"
-
-#include <SDL/SDL_keysym.h>
 
 #include <cmath>
 #include <cstdint>
@@ -73,14 +70,14 @@ void sendToAll(Jeu& jeu, int32_t type, int32_t argument, const void* payload) {
     if (jeu.reseau != nullptr) jeu.reseau->sendMessage(type, argument, payload, -1);
 }
 
-// Z, S, Q, D are read straight from the keyboard, whatever the window's key events said.
-void readMovementKeys(const Jeu& jeu, uint8_t keys[4]) {
+// Z, S, Q, D are the keys held as the frame's input was read, whatever its key events said.
+void readMovementKeys(const Jeu& jeu, const platform::Saisie& saisie, uint8_t keys[4]) {
     memset(keys, 0, 4);
     if (!steersView(jeu)) return;
-    keys[KEY_FORWARD] = platform::isKeyDown(SDLK_z) ? 1 : 0;
-    keys[KEY_BACK] = platform::isKeyDown(SDLK_s) ? 1 : 0;
-    keys[KEY_LEFT] = platform::isKeyDown(SDLK_q) ? 1 : 0;
-    keys[KEY_RIGHT] = platform::isKeyDown(SDLK_d) ? 1 : 0;
+    keys[KEY_FORWARD] = saisie.keysHeld[platform::KEY_Z] != 0 ? 1 : 0;
+    keys[KEY_BACK] = saisie.keysHeld[platform::KEY_S] != 0 ? 1 : 0;
+    keys[KEY_LEFT] = saisie.keysHeld[platform::KEY_Q] != 0 ? 1 : 0;
+    keys[KEY_RIGHT] = saisie.keysHeld[platform::KEY_D] != 0 ? 1 : 0;
 }
 
 // Teleporters and health boxes act on the step and the position before the move.
@@ -217,14 +214,14 @@ void lookWithMouse(Jeu& jeu) {
 
 } // namespace
 
-void simulate(Jeu& jeu) {
+void simulate(Jeu& jeu, const platform::Saisie& saisie) {
     Joueur& me = jeu.localPlayer;
     const int32_t t = frameTime(jeu);
 
     double dx = 0;
     double dy = 0;
     uint8_t keys[4];
-    readMovementKeys(jeu, keys);
+    readMovementKeys(jeu, saisie, keys);
     walkStep(me.yaw, keys, t, dx, dy);
 
     jeu.map.clipMove(dx, dy, me.posX, me.posY);
@@ -248,6 +245,6 @@ void simulate(Jeu& jeu) {
 
     forceStateOnChange(me, keys);
     moveRemotePlayers(jeu, t);
-    updateMouseCapture(jeu);
+    updateMouseCapture(jeu, saisie);
     lookWithMouse(jeu);
 }

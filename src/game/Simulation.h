@@ -2,6 +2,9 @@
 // damage, death and respawn, doors, other players' dead reckoning and mouse look.
 #pragma once
 
+#include "platform/Saisie.h"
+
 struct Jeu;
 
-void simulate(Jeu& jeu);
+// The keys held and the cursor come from `saisie`, read just before the step.
+void simulate(Jeu& jeu, const platform::Saisie& saisie);

@@ -2,9 +2,6 @@
 
 #include "map/Map.h"
 
-#include <GL/gl.h>
-#include <GL/glut.h>
-
 #include <cstdio>
 
 namespace {
@@ -89,7 +86,7 @@ void Tir::update(double playerX, double playerY, int32_t dt, Map& map, int32_t h
         double sx = dt * b.dx / 1000;
         double sy = dt * b.dy / 1000;
         double sz = dt * b.dz / 1000;
-        map.clipShot(b, sx, sy, sz);
+        if (map.clipShot(b.x, b.y, b.z, sx, sy, sz)) b.stopped = 1;
         const int32_t n = crossings(b, sx, sy, sz, playerX, playerY);
         for (int32_t k = 0; k < n; k++)
             countHit(b.owner, hits);
@@ -100,15 +97,16 @@ void Tir::update(double playerX, double playerY, int32_t dt, Map& map, int32_t h
     }
 }
 
-void Tir::draw() const {
+int32_t Tir::liveBullets(double centres[TIR_SLOTS][3]) const {
+    int32_t count = 0;
     for (const Balle& b : balles) {
         if (!isLive(b)) continue;
-        glColor3f(0, 0, 0);
-        glTranslated(b.x, b.y, b.z);
-        glutSolidSphere(10.0, 3, 2);
-        glTranslated(-b.x, -b.y, -b.z);
-        glColor3f(1, 1, 1);
+        centres[count][0] = b.x;
+        centres[count][1] = b.y;
+        centres[count][2] = b.z;
+        ++count;
     }
+    return count;
 }
 
 // Written so that NaN fails every test and is never live.

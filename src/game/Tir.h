@@ -28,9 +28,8 @@ class Tir {
     // crossing both counts twice; a shooter outside 0..7 is reported and not counted.
     // Bullets that met a wall are emptied.
     void update(double playerX, double playerY, int32_t dt, Map& map, int32_t hits[8]);
-    // Draws every live bullet as a small black sphere; leaves the colour white.
-    // Needs the GL context and glutInit done.
-    void draw() const;
+    // Copies the centres of the live bullets, in slot order; returns how many.
+    int32_t liveBullets(double centres[TIR_SLOTS][3]) const;
 
     // Live inside the play box 0 < x < 100000, 0 < y < 100000, 0 < z < 500 (NaN is not).
     static bool isLive(const Balle& b);

@@ -1,9 +1,6 @@
 #include "map/Map.h"
 
 #include "map/TagReader.h"
-#include "media/Image.h"
-
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -210,48 +207,25 @@ int32_t readElements(Map& m, const char* buffer, int32_t size, bool forPlay) {
     }
 }
 
-// Forgets the textures of the previous map; names are zeroed so nothing binds a deleted one.
-void deleteTextures(Map& m) {
-    const int32_t count =
-        m.textureCount < 0 ? 0 : (m.textureCount > MAP_TEXTURES ? MAP_TEXTURES : m.textureCount);
-    for (int32_t i = 0; i < count; ++i) {
-        if (m.textureIds[i] != 0) glDeleteTextures(1, &m.textureIds[i]);
-        m.textureIds[i] = 0;
-    }
-}
-
-void loadTextures(Map& m) {
-    for (int32_t i = 0; i < MAP_TEXTURES; ++i) {
-        m.textureIds[i] = 0;
-        if (i >= m.textureCount || std::strcmp(m.textureNames[i], "rien") == 0) continue;
-        std::printf("%s\n", m.textureNames[i]);
-        m.textureIds[i] = loadTexture(m.textureNames[i], true);
-        if (m.textureIds[i] == 0)
-            std::printf("Impossible de charger la texture \"%s\"\n", m.textureNames[i]);
-    }
+// Reads a whole map file for display or play; every element table starts empty.
+int32_t readMapFile(Map& m, const char* name, bool forPlay) {
+    if (name == nullptr) return 1;
+    m.clear();
+    int32_t size = 0;
+    char* buffer = readWholeFile(name, size);
+    const int32_t result = buffer == nullptr ? 1 : readElements(m, buffer, size, forPlay);
+    delete[] buffer;
+    return result;
 }
 
 } // namespace
 
-int32_t Map::load(const char* name, uint8_t forPlay, int32_t number) {
-    if (name == nullptr) return 1;
-    if (forPlay) {
-        if (ready == 1) {
-            std::printf("Effacement des textures\n");
-            deleteTextures(*this);
-        }
-        textureCount = 0;
-        std::printf("On charge la map %s de numero %d\n", name, number);
-        if (loadTextureList(number) != 0) return 1;
-    }
-    clear();
-    int32_t size = 0;
-    char* buffer = readWholeFile(name, size);
-    const int32_t result = buffer == nullptr ? 1 : readElements(*this, buffer, size, forPlay != 0);
-    delete[] buffer;
-    // A map that is not ready is never drawn and the next load would not free its textures.
-    if (forPlay && result != 0) deleteTextures(*this);
-    return result;
+int32_t Map::printElements(const char* name) {
+    return readMapFile(*this, name, false);
+}
+
+int32_t Map::loadElements(const char* name) {
+    return readMapFile(*this, name, true);
 }
 
 int32_t Map::loadTextureList(int32_t number) {
@@ -263,13 +237,10 @@ int32_t Map::loadTextureList(int32_t number) {
         // Nothing to fall back on: the map still loads, drawn without images.
         std::printf("La liste des textures est vide: la map est chargee sans textures\n");
         textureCount = 0;
-        loadTextures(*this);
         return 0;
     }
     if (number < 0 || number >= listCount) number = 0;
-    if (readListFile(lists[number], textureNames, textureCount) != 0) return 1;
-    loadTextures(*this);
-    return 0;
+    return readListFile(lists[number], textureNames, textureCount);
 }
 
 void Map::clear() {
@@ -280,8 +251,4 @@ void Map::clear() {
     teleporterCount = 0;
     doorCount = 0;
     healthBoxCount = 0;
-}
-
-uint32_t Map::textureFor(int32_t texture) const {
-    return texture >= 0 && texture < MAP_TEXTURES ? textureIds[texture] : 0;
 }

@@ -1,9 +1,7 @@
-// The model of one map: its textures and six fixed tables of elements, in cells of 100 units.
+// The model of one map: the names of its textures and six fixed tables of elements, in cells
+// of 100 units. It knows nothing of drawing: render/ turns the names into textures and draws.
 #pragma once
 #include <cstdint>
-
-struct Balle;
-struct ChampDeVision;
 
 enum : int32_t { DOOR_OPENING = 0, DOOR_CLOSING = 1, DOOR_STOPPED = 2 };
 
@@ -44,10 +42,9 @@ struct Apparition {
 
 class Map {
   public:
-    uint32_t textureIds[MAP_TEXTURES];
-    char textureNames[MAP_TEXTURES][64];
+    char textureNames[MAP_TEXTURES][64]; // the texture list: element texture n is entry n
     int32_t textureCount;
-    int32_t ready;
+    int32_t ready; // 1 once a whole file has been stored for play
     int32_t ceilingCount;
     Plafon ceilings[MAP_CEILINGS];
     int32_t wallCount;
@@ -61,12 +58,19 @@ class Map {
     int32_t healthBoxCount;
     CaisseDeSoin healthBoxes[MAP_HEALTH_BOXES];
 
-    // Loading (Map.cpp). forPlay 1 loads textures and stores; 0 prints one line per element.
-    int32_t load(const char* name, uint8_t forPlay, int32_t number);
+    // Loading (Map.cpp). For display: prints one line per element of map file `name` and
+    // stores nothing. 0, or 1 when the file cannot be read or holds a wrong tag.
+    int32_t printElements(const char* name);
+    // For play, the two halves of a load; render/TexturesMap.h runs them with the texture
+    // uploads between (loadPlayMap). First the names of texture list `number` of
+    // "liste des textures.list" (the first list when `number` is out of range; none, with a
+    // message, when that file lists nothing): 0, or 1 when a list cannot be read.
     int32_t loadTextureList(int32_t number);
+    // Then the elements of map file `name`, stored in place of the previous ones; ready only
+    // when the whole file was read. 0, or 1 when it cannot be read or holds a wrong tag.
+    int32_t loadElements(const char* name);
+    // Empties the element tables and makes the map not ready; the texture names stay.
     void clear();
-    // Texture name of an element's texture number; 0 (untextured) outside 0..255.
-    uint32_t textureFor(int32_t texture) const;
 
     // Queries (MapQueries.cpp).
     void clipMove(double& dx, double& dy, double px, double py) const;
@@ -74,26 +78,11 @@ class Map {
     int32_t takeHealthBox(double px, double py, double& health, int32_t dt);
     void markHealthBoxTaken(int32_t box);
     int32_t updateDoors(int32_t n, const double* xs, const double* ys, int32_t dt);
-    void clipShot(Balle& bullet, double& dx, double& dy, double& dz) const;
+    // Shortens the step (dx, dy, dz) of a shot from (x, y, z) to where it meets the first wall
+    // in its way; true when a wall stopped it.
+    bool clipShot(double x, double y, double z, double& dx, double& dy, double& dz) const;
     void pickSpawn(int32_t cell[2]) const;
-
-    // Drawing (MapRender.cpp); draws nothing unless ready. Elements that the camera of the
-    // current OpenGL matrices cannot see are not sent: they would give no pixel.
-    void render() const;
-    // The same through a given view; through makeWholeSpace every element is sent.
-    void render(const ChampDeVision& view) const;
-    // The five kinds in render's order; each draws its counted elements, ready or not.
-    void renderCeilings(const ChampDeVision& view) const;
-    void renderWalls(const ChampDeVision& view) const;
-    void renderTeleporters(const ChampDeVision& view) const;
-    void renderDoors(const ChampDeVision& view) const;
-    void renderHealthBoxes(const ChampDeVision& view) const;
 };
 
 int32_t signOf(double v);
 double absValue(double v);
-double randomUpTo(int32_t n);
-
-// A textured axis-aligned box, texture repeated s by t times on each face (MapRender.cpp).
-void drawBox(double x1, double y1, double z1, double x2, double y2, double z2, int32_t s, int32_t t,
-             uint32_t texture);

@@ -1,11 +1,8 @@
-#include "game/Tir.h"
 #include "map/Map.h"
 
-#include "platform/Clock.h"
-#include "platform/Sync.h"
+#include "platform/Random.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -19,7 +16,6 @@ constexpr double FULL_HEALTH = 100.0;
 constexpr double DOOR_MIN_REACH2 = 40000.0;
 constexpr double DOOR_SOUND_RANGE2 = 1000000.0;
 constexpr double DOOR_RISE = 0.8;
-constexpr int32_t RANDOM_TOP = 32767;
 
 // Positions come from the network too: NaN or huge values must not be cut to int32 blindly.
 // NaN lands far away so it reaches nothing.
@@ -141,10 +137,6 @@ bool shortenAtPlane(double line, double pos, double along, double z, double& ste
     return true;
 }
 
-// The transport's threads draw numbers too: one seed per process, one draw at a time.
-platform::Lock randomLock;
-bool seeded = false;
-
 } // namespace
 
 void Map::clipMove(double& dx, double& dy, double px, double py) const {
@@ -228,7 +220,8 @@ int32_t Map::updateDoors(int32_t n, const double* xs, const double* ys, int32_t 
     return DOOR_STOPPED;
 }
 
-void Map::clipShot(Balle& bullet, double& dx, double& dy, double& dz) const {
+bool Map::clipShot(double x, double y, double z, double& dx, double& dy, double& dz) const {
+    bool stopped = false;
     const int32_t count = bounded(wallCount, MAP_WALLS);
     for (int32_t i = 0; i < count; ++i) {
         const Mur& w = walls[i];
@@ -236,17 +229,16 @@ void Map::clipShot(Balle& bullet, double& dx, double& dy, double& dz) const {
         const double line = w.line * CELL;
         // Most walls are nowhere near the step: ruled out before the rest is worked out, the
         // very test shortenAtPlane starts with, so the outcome is the same.
-        if (!crossesPlane(line, horizontal ? bullet.y : bullet.x, horizontal ? dy : dx)) continue;
+        if (!crossesPlane(line, horizontal ? y : x, horizontal ? dy : dx)) continue;
         const double from = w.from * CELL;
         const double to = w.to * CELL;
         const double zl = w.minHeight * CELL;
         const double zh = w.maxHeight * CELL;
-        const bool hit =
-            horizontal
-                ? shortenAtPlane(line, bullet.y, bullet.x, bullet.z, dy, dx, dz, from, to, zl, zh)
-                : shortenAtPlane(line, bullet.x, bullet.y, bullet.z, dx, dy, dz, from, to, zl, zh);
-        if (hit) bullet.stopped = 1;
+        const bool hit = horizontal ? shortenAtPlane(line, y, x, z, dy, dx, dz, from, to, zl, zh)
+                                    : shortenAtPlane(line, x, y, z, dx, dy, dz, from, to, zl, zh);
+        if (hit) stopped = true;
     }
+    return stopped;
 }
 
 void Map::pickSpawn(int32_t cell[2]) const {
@@ -256,7 +248,7 @@ void Map::pickSpawn(int32_t cell[2]) const {
         cell[1] = 1;
         return;
     }
-    int32_t i = static_cast<int32_t>(randomUpTo(count));
+    int32_t i = static_cast<int32_t>(platform::randomUpTo(count));
     // The draw reaches `count` itself once in 32768: that is the last spawn point.
     if (i >= count) i = count - 1;
     cell[0] = spawns[i].x;
@@ -269,15 +261,4 @@ int32_t signOf(double v) {
 
 double absValue(double v) {
     return v > 0 ? v : -v;
-}
-
-double randomUpTo(int32_t n) {
-    platform::Guard guard(randomLock);
-    if (!seeded) {
-        std::srand(platform::ticks());
-        seeded = true;
-    }
-    // Fifteen bits whatever the runtime's RAND_MAX, so the result stays within [0, n].
-    const int32_t r = std::rand() / (RAND_MAX / (RANDOM_TOP + 1) + 1);
-    return r / static_cast<double>(RANDOM_TOP) * n;
 }

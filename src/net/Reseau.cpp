@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "map/Map.h"
-#include "net/Protocole.h"
 #include "platform/Clock.h"
+#include "platform/Random.h"
 #include "platform/Thread.h"
 
 using platform::Guard;
@@ -291,7 +290,7 @@ int32_t Reseau::admitClient(int32_t slot, TcpSocket client) {
     uint8_t payload[PAYLOAD_SIZE] = {};
     const double number = slot;
     memcpy(payload, &number, sizeof number);
-    sendMessage(MSG_ASSIGN_ID, HOST_ID, payload, slot);
+    sendMessage(NET_WELCOME, NET_HOST_NUMBER, payload, slot);
     receiveParams[slot] = {&link, this, slot};
     if (startCounted(receiveEntry, &receiveParams[slot]) != 0) endConnection(link);
     return 0;
@@ -327,8 +326,8 @@ void Reseau::receiveLoop(Connexion& link, int32_t slot) {
     }
     closeLink(link);
     if (!silent) {
-        const Message left = host == 1 ? buildFrame(MSG_PLAYER_LEFT, slot, nullptr)
-                                       : buildFrame(MSG_HOST_LOST, HOST_ID, nullptr);
+        const Message left = host == 1 ? buildFrame(NET_PEER_LEFT, slot, nullptr)
+                                       : buildFrame(NET_HOST_LOST, NET_HOST_NUMBER, nullptr);
         // The slot frees as the message is queued: the next connection in it can only queue
         // after it, and whoever learns that the player left finds the slot free.
         postWithin(left, NO_LIMIT, &link.connected);
@@ -527,7 +526,7 @@ void Reseau::detachConsumer() {
 
 int32_t Reseau::nextSequence() {
     Guard g(sequenceLock);
-    const int32_t step = 1 + static_cast<int32_t>(randomUpTo(100));
+    const int32_t step = 1 + static_cast<int32_t>(platform::randomUpTo(100));
     lastSequence = addWrapping(lastSequence, step);
     return lastSequence;
 }

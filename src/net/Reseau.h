@@ -33,6 +33,13 @@ constexpr int32_t SILENCE_LIMIT_MS = 60000;
 // How often the accept thread looks for connections past those limits.
 constexpr int32_t WATCH_PERIOD_MS = 500;
 
+// The few message types the transport makes itself, and the host's player number, which it
+// uses as their argument. The game's protocol numbers its own types around these.
+constexpr int32_t NET_WELCOME = 0;    // host to a new client: f64 the client's slot number
+constexpr int32_t NET_PEER_LEFT = 20; // host, to itself: the client of slot `argument` left
+constexpr int32_t NET_HOST_LOST = 21; // client, to itself: the host's connection ended
+constexpr int32_t NET_HOST_NUMBER = 7;
+
 // One frame as it travels (little-endian) and as the dispatcher gets it from the queue,
 // where `sequence` holds the arrival order number instead.
 struct Message {

@@ -1,4 +1,4 @@
-// The player's settings, their 72-byte file "options" and the interactive editor.
+// The player's settings and their 72-byte file "options".
 #pragma once
 #include <cstdint>
 
@@ -7,6 +7,13 @@
 constexpr int32_t PSEUDO_SIZE = 32;
 constexpr int32_t OPTIONS_FILE_SIZE = 72;
 extern const char* const OPTIONS_FILE_NAME; // "options", in the working directory
+
+// The defaults, which the editor also shows as such.
+constexpr int32_t DEFAULT_WIDTH = 640;
+constexpr int32_t DEFAULT_HEIGHT = 480;
+constexpr int32_t DEFAULT_MAX_FPS = 300;
+constexpr int32_t DEFAULT_VISIBILITY = 100;
+constexpr int32_t DEFAULT_SENSITIVITY = 100;
 
 // In memory order; the file stores `colour` right after the sensitivities.
 struct Options {
@@ -36,9 +43,6 @@ int32_t setDefaultOptions(Options& o);
 // Writes `o` to "options", created anew. 1 only when the file cannot be created; short
 // writes are reported on the console but do not change the result.
 int32_t saveOptions(const Options& o);
-
-// Asks for every field but smoothRemotePlayers on standard input, then saves.
-int32_t editOptions(Options& o);
 
 // One little-endian 4-byte transfer. 0 on success, 1 (with a message) when short.
 int32_t readInt32(platform::File& file, int32_t& field);

@@ -10,7 +10,7 @@
 #include "../support/TempFolder.h"
 #include "console/Console.h"
 #include "console/HostCommands.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 
 namespace {
 

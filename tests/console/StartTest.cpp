@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Socket.h"
 

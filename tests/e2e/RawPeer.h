@@ -8,7 +8,7 @@
 #include <string>
 
 #include "E2eSupport.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Socket.h"
 

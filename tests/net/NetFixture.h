@@ -8,7 +8,7 @@
 
 #include "../support/JeuFixture.h"
 
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"

@@ -1,12 +1,13 @@
-// The game window's events pushed into a real SDL queue: function keys, the chat line and
-// its characters, firing, focus, quitting and the host's kick.
+// The game window's events pushed into a real SDL queue and read into the input record:
+// function keys, the chat line and its characters, firing, focus, quitting and the host's
+// kick.
 #include "GlWindow.h"
 
 #include "game/Input.h"
 #include "game/Jeu.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 
 #include "../support/JeuFixture.h"
 #include "../support/StdoutCapture.h"
@@ -28,11 +29,13 @@ template <class F> void push(uint8_t type, F fill) {
     ASSERT_EQ(SDL_PushEvent(&e), 0) << SDL_GetError();
 }
 
-void pushKeys(std::initializer_list<int32_t> syms) {
+// Keys pressed, Shift held or not as each went down.
+void pushKeys(std::initializer_list<int32_t> syms, bool shift = false) {
     for (int32_t sym : syms)
         push(SDL_KEYDOWN, [&](SDL_Event& e) {
             e.key.state = SDL_PRESSED;
             e.key.keysym.sym = static_cast<SDLKey>(sym);
+            e.key.keysym.mod = shift ? KMOD_LSHIFT : KMOD_NONE;
         });
 }
 
@@ -60,12 +63,17 @@ class Events : public GlWindowTest {
         dropWindowEvents();
         jeu->reseau = reseau.get();
         stopRequested = 0;
+        platform::clearSaisie(input);
     }
     void TearDown() override {
         stopRequested = 0;
-        platform::setFakeShift(false);
-        platform::useFakeInput(false);
         GlWindowTest::TearDown();
+    }
+
+    // The game loop's event step: the window's queue into the record, then the handling.
+    bool handleEvents(Jeu& game) {
+        platform::readEvents(input);
+        return ::handleEvents(game, input);
     }
 
     static void dropWindowEvents() {
@@ -87,6 +95,7 @@ class Events : public GlWindowTest {
 
     std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
     std::unique_ptr<Reseau> reseau{new Reseau()};
+    platform::Saisie input;
     Message last = {};
 };
 
@@ -130,13 +139,12 @@ TEST_F(Events, ChatLineTakesTheCharacterTableAndSaysItsText) {
     EXPECT_EQ(jeu->mouseCaptured, 0);
     EXPECT_EQ(jeu->texte.chatActive, 1);
 
-    platform::setFakeShift(false);
     pushKeys({SDLK_h, SDLK_e, SDLK_SPACE, SDLK_4, SDLK_2, SDLK_1, SDLK_COMMA, SDLK_BACKQUOTE,
               SDLK_PERIOD, SDLK_KP7, SDLK_MINUS, SDLK_UP});
     EXPECT_TRUE(handleEvents(*jeu));
     EXPECT_STREQ(jeu->texte.chatText, "he '$?!.7");
-    platform::setFakeShift(true);
-    pushKeys({SDLK_a, SDLK_1, SDLK_4, SDLK_SPACE, SDLK_COMMA, SDLK_KP0, SDLK_z, SDLK_BACKSPACE});
+    pushKeys({SDLK_a, SDLK_1, SDLK_4, SDLK_SPACE, SDLK_COMMA, SDLK_KP0, SDLK_z, SDLK_BACKSPACE},
+             true);
     EXPECT_TRUE(handleEvents(*jeu));
     EXPECT_STREQ(jeu->texte.chatText, "he '$?!.7A14 ?0");
 
@@ -166,7 +174,7 @@ TEST_F(Events, ChatLineTakesTheCharacterTableAndSaysItsText) {
     // A full line keeps its first 39 characters.
     pushKeys({SDLK_RETURN});
     for (int i = 0; i < 45; ++i)
-        pushKeys({SDLK_b});
+        pushKeys({SDLK_b}, true); // Shift still held
     pushKeys({SDLK_RETURN});
     EXPECT_TRUE(handleEvents(*jeu));
     EXPECT_EQ(posted(), Types{MSG_SAY});

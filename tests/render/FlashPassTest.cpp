@@ -30,8 +30,8 @@ class FlashPass : public GameFrame {
         GameFrame::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         int32_t loaded = 1;
-        const std::string said =
-            testsupport::printedBy([&] { loaded = jeu->map.load("maps\\arene.map", 1, 0); });
+        const std::string said = testsupport::printedBy(
+            [&] { loaded = loadPlayMap(jeu->map, jeu->mapTextures, "maps\\arene.map", 0); });
         ASSERT_EQ(loaded, 0) << said;
     }
 };

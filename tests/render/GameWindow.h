@@ -85,7 +85,7 @@ class GameFrame : public ::testing::Test {
     }
     // A wall of plain green across the view, 200 units ahead of the start position.
     void greenWallAhead() {
-        jeu->map.textureIds[0] = solidTexture(GREEN);
+        jeu->mapTextures.ids[0] = solidTexture(GREEN);
         jeu->map.walls[0] = {0, 1, 'h', 5, 0, 10, 0, 2};
         jeu->map.wallCount = 1;
         jeu->map.ready = 1;

@@ -1,5 +1,7 @@
 // Texture loading and the image utilities, against a real GL window and the shipped images.
 #include "media/Image.h"
+#include "platform/Window.h"
+#include "render/Texture.h"
 
 #include "GlWindow.h"
 #include "../support/TempFolder.h"
@@ -240,17 +242,17 @@ TEST_F(ImageTest, XpmSourceOfATenPixelWideImage) {
 TEST_F(ImageTest, CursorFromXpmText) {
     const char* arrow[] = {" 8 3 3 1 ", "X c #000000", ". c #ffffff", "  c None",
                            "X.      ",  "XX.     ",    "X       ",    "1,0"};
-    SDL_Cursor* cursor = cursorFromXpm(arrow);
+    SDL_Cursor* cursor = platform::cursorFromXpm(arrow);
     ASSERT_NE(cursor, nullptr);
     SDL_FreeCursor(cursor);
 
     const char* oddWidth[] = {" 10 1 3 1 ", "X c #000000", ". c #ffffff", "  c None", "X", "0,0"};
-    EXPECT_EQ(cursorFromXpm(oddWidth), nullptr);
+    EXPECT_EQ(platform::cursorFromXpm(oddWidth), nullptr);
     const char* shortList[] = {" 8 4 3 1 ", "X c #000000", ". c #ffffff", "  c None", "X", nullptr};
-    EXPECT_EQ(cursorFromXpm(shortList), nullptr) << "rows missing";
+    EXPECT_EQ(platform::cursorFromXpm(shortList), nullptr) << "rows missing";
     const char* noSize[] = {"sixteen", nullptr};
-    EXPECT_EQ(cursorFromXpm(noSize), nullptr);
-    EXPECT_EQ(cursorFromXpm(nullptr), nullptr);
+    EXPECT_EQ(platform::cursorFromXpm(noSize), nullptr);
+    EXPECT_EQ(platform::cursorFromXpm(nullptr), nullptr);
 }
 
 } // namespace

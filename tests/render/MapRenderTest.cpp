@@ -2,12 +2,14 @@
 #include "GlWindow.h"
 
 #include "map/Map.h"
+#include "render/MapRender.h"
 
 #include <GL/glu.h>
 
 namespace {
 
 Map map; // too big for the stack
+TexturesMap textures;
 
 // Looking along +y: screen x is world x from 0 to 1000, screen y is height from 0 to 300.
 void sideView() {
@@ -39,16 +41,16 @@ class MapRender : public GlWindowTest {
         GlWindowTest::SetUp();
         if (IsSkipped()) return;
         map.clear();
-        for (uint32_t& id : map.textureIds)
+        for (uint32_t& id : textures.ids)
             id = 0;
-        map.textureIds[0] = solidTexture(GREEN);
-        map.textureIds[1] = makeTexture(2, 1, {255, 0, 0, 255, 0, 0, 255, 255}); // red | blue
-        map.textureIds[2] = makeTexture(1, 2, {0, 0, 255, 255, 255, 0, 0, 255}); // blue under red
+        textures.ids[0] = solidTexture(GREEN);
+        textures.ids[1] = makeTexture(2, 1, {255, 0, 0, 255, 0, 0, 255, 255}); // red | blue
+        textures.ids[2] = makeTexture(1, 2, {0, 0, 255, 255, 255, 0, 0, 255}); // blue under red
         map.ready = 1;
     }
     void redraw() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        map.render();
+        drawMap(map, textures);
     }
 };
 

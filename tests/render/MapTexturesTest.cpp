@@ -19,11 +19,11 @@ class MapTextures : public GameFrame {
     // Loads the arena for play and returns how many textures it got.
     int32_t loadArena() {
         int32_t loaded = 1;
-        const std::string said =
-            testsupport::printedBy([&] { loaded = jeu->map.load("maps\\arene.map", 1, 0); });
+        const std::string said = testsupport::printedBy(
+            [&] { loaded = loadPlayMap(jeu->map, jeu->mapTextures, "maps\\arene.map", 0); });
         EXPECT_EQ(loaded, 0) << said;
         int32_t count = 0;
-        for (const uint32_t id : jeu->map.textureIds)
+        for (const uint32_t id : jeu->mapTextures.ids)
             count += id != 0 ? 1 : 0;
         return count;
     }
@@ -38,11 +38,12 @@ TEST_F(MapTextures, AFailedLoadFreesWhatItLoaded) {
     for (const std::string& bad : {std::string("maps\\absente.map"), folder.file("casse.map")}) {
         ASSERT_GT(loadArena(), 3);
         int32_t loaded = 0;
-        testsupport::printedBy([&] { loaded = jeu->map.load(bad.c_str(), 1, 0); });
+        testsupport::printedBy(
+            [&] { loaded = loadPlayMap(jeu->map, jeu->mapTextures, bad.c_str(), 0); });
         EXPECT_EQ(loaded, 1) << bad;
         EXPECT_EQ(jeu->map.ready, 0);
         EXPECT_EQ(liveTextures(), withoutMap) << bad;
-        for (const uint32_t id : jeu->map.textureIds)
+        for (const uint32_t id : jeu->mapTextures.ids)
             ASSERT_EQ(id, 0u);
     }
     // The next map loads its textures afresh.

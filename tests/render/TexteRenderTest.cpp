@@ -1,7 +1,7 @@
 // Text and overlay drawn in a real window: glyph placement, colours, the message list.
 #include "GlWindow.h"
 
-#include "media/Texte.h"
+#include "render/Texte.h"
 
 #include <GL/glu.h>
 

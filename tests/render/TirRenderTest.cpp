@@ -2,6 +2,7 @@
 #include "GlWindow.h"
 
 #include "game/Tir.h"
+#include "render/Frame.h"
 
 #include <cmath>
 
@@ -26,7 +27,8 @@ class TirRender : public GlWindowTest {
     static Pixel centre() { return readPixel(W / 2, H / 2); }
     static void redraw() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        tir.draw();
+        double centres[TIR_SLOTS][3];
+        drawBullets(centres, tir.liveBullets(centres));
     }
 };
 

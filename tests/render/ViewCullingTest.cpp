@@ -10,7 +10,8 @@
 // these frames; the game does not, as that costs a draw per element.
 #include "GameWindow.h"
 
-#include "map/ChampDeVision.h"
+#include "render/ChampDeVision.h"
+#include "render/MapRender.h"
 
 #include <vector>
 
@@ -20,13 +21,13 @@ constexpr int W = 320;
 constexpr int H = 240;
 
 std::vector<uint8_t> mapPixels(const Jeu& jeu, bool whole) {
-    setupCamera(jeu);
+    setupCamera(cameraOf(jeu));
     if (whole) {
         ChampDeVision everything;
         makeWholeSpace(everything);
-        jeu.map.render(everything);
+        drawMap(jeu.map, jeu.mapTextures, everything);
     } else {
-        jeu.map.render();
+        drawMap(jeu.map, jeu.mapTextures);
     }
     glFinish();
     std::vector<uint8_t> rgba(static_cast<size_t>(W * H * 4));
@@ -80,7 +81,8 @@ class ViewCulling : public GameFrame, public ::testing::WithParamInterface<const
 TEST_P(ViewCulling, LeavesThePictureUnchanged) {
     Map& map = jeu->map;
     int32_t loaded = 1;
-    const std::string said = testsupport::printedBy([&] { loaded = map.load(GetParam(), 1, 0); });
+    const std::string said =
+        testsupport::printedBy([&] { loaded = loadPlayMap(map, jeu->mapTextures, GetParam(), 0); });
     ASSERT_EQ(loaded, 0) << said;
     ASSERT_GT(map.spawnCount, 0);
     // An open door and a taken box: both kinds drawn in their other state as well.

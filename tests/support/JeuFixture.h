@@ -1,5 +1,5 @@
-// Game records without a window, driven by the fake keyboard and cursor, and a raw socket
-// on 127.0.0.1 that plays the other end of a game's connection. Every read is bounded.
+// Game records without a window, driven by input records, and a raw socket on 127.0.0.1
+// that plays the other end of a game's connection. Every read is bounded.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -9,26 +9,33 @@
 #include <string>
 #include <vector>
 
+#include "game/Input.h"
 #include "game/Jeu.h"
 #include "net/Reseau.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 #include "platform/Socket.h"
-
-#include <SDL/SDL_keysym.h>
 
 namespace testsupport {
 
 constexpr int32_t FIXTURE_WIDTH = 800;
 constexpr int32_t FIXTURE_HEIGHT = 600;
 
-inline void releaseMovementKeys() {
-    for (int32_t key : {SDLK_z, SDLK_q, SDLK_s, SDLK_d})
-        platform::setFakeKey(key, false);
+// No key held, and the cursor on the fixed point the game puts it back to: no mouse motion.
+inline platform::Saisie stillInput() {
+    platform::Saisie input;
+    platform::clearSaisie(input);
+    input.cursorX = FIXTURE_WIDTH / 2;
+    input.cursorY = FIXTURE_HEIGHT / 2;
+    return input;
 }
 
-// Puts the cursor on the fixed point the game warps it back to: no mouse motion.
-inline void centreFakeCursor() {
-    platform::setFakeCursor(FIXTURE_WIDTH / 2, FIXTURE_HEIGHT / 2);
+// What the window does after a simulation step: a held cursor goes back to the fixed point.
+inline void placeCursor(const Jeu& jeu, platform::Saisie& input) {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (!heldCursorPoint(jeu, x, y)) return;
+    input.cursorX = x;
+    input.cursorY = y;
 }
 
 // Empty map, bullets, messages and snapshots; the record is large, so it lives on the heap.
@@ -61,9 +68,6 @@ inline std::unique_ptr<Jeu> makeTestJeu() {
         jeu->remotePlayers[k].id = k;
         jeu->remotePlayers[k].state = PLAYER_ABSENT;
     }
-    platform::useFakeInput(true);
-    releaseMovementKeys();
-    centreFakeCursor();
     return jeu;
 }
 

@@ -2,7 +2,7 @@
 // picture, so every doubtful case must come out as visible.
 #include <gtest/gtest.h>
 
-#include "map/ChampDeVision.h"
+#include "render/ChampDeVision.h"
 
 #include <cmath>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include "game/Jeu.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 
 #include "../support/JeuFixture.h"
 
@@ -22,11 +22,7 @@ namespace {
 struct GameLoop : ::testing::Test {
     std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
     std::unique_ptr<Reseau> reseau{new Reseau()};
-
-    void TearDown() override {
-        testsupport::centreFakeCursor();
-        platform::useFakeInput(false);
-    }
+    platform::Saisie input = testsupport::stillInput();
     // A pacing step that starts with the previous frame's work just done.
     uint32_t paceAfterWork(uint32_t workMs) {
         const uint32_t start = platform::ticks();
@@ -142,9 +138,10 @@ TEST_F(GameLoop, CapturedMouseIsReadAgainstTheWindowCentreAndPutBack) {
     jeu->options.height = 240;
     int32_t x = 0, y = 0;
 
-    platform::setFakeCursor(200, 100);
-    updateMouseCapture(*jeu);
-    platform::readCursor(x, y);
+    input.cursorX = 200;
+    input.cursorY = 100;
+    updateMouseCapture(*jeu, input);
+    EXPECT_TRUE(heldCursorPoint(*jeu, x, y));
     EXPECT_EQ(std::vector<int32_t>(
                   {jeu->cursorPos[0], jeu->cursorPos[1], jeu->mouseDx, jeu->mouseDy, x, y}),
               std::vector<int32_t>({200, 100, 40, -20, 160, 120}));
@@ -153,10 +150,11 @@ TEST_F(GameLoop, CapturedMouseIsReadAgainstTheWindowCentreAndPutBack) {
     for (int32_t captured : {0, 1}) {
         jeu->mouseCaptured = captured;
         jeu->chatOpen = captured;
-        platform::setFakeCursor(10, 230);
-        updateMouseCapture(*jeu);
-        platform::readCursor(x, y);
-        EXPECT_EQ(std::vector<int32_t>({jeu->mouseDx, jeu->mouseDy, x, y}),
-                  std::vector<int32_t>({-150, 110, 10, 230}));
+        input.cursorX = 10;
+        input.cursorY = 230;
+        updateMouseCapture(*jeu, input);
+        EXPECT_FALSE(heldCursorPoint(*jeu, x, y));
+        EXPECT_EQ(std::vector<int32_t>({jeu->mouseDx, jeu->mouseDy}),
+                  std::vector<int32_t>({-150, 110}));
     }
 }

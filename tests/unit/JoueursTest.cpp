@@ -1,6 +1,6 @@
 // The snapshot buffer: anchoring, the 350 ms lead, due-in-one-frame, resync, wrapping.
 #include "game/Joueur.h"
-#include "net/Joueurs.h"
+#include "game/Joueurs.h"
 
 #include <gtest/gtest.h>
 

@@ -10,6 +10,7 @@
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
 #include "map/Map.h"
+#include "render/TexturesMap.h"
 
 namespace {
 
@@ -40,8 +41,10 @@ class MapLoad : public ::testing::Test {
     }
     int32_t load(const std::string& file, uint8_t forPlay, int32_t number = 0) {
         int32_t result = -1;
-        printed =
-            testsupport::printedBy([&] { result = map->load(file.c_str(), forPlay, number); });
+        printed = testsupport::printedBy([&] {
+            result = forPlay != 0 ? loadPlayMap(*map, *textures, file.c_str(), number)
+                                  : map->printElements(file.c_str());
+        });
         return result;
     }
     int32_t loadText(const std::string& text, uint8_t forPlay, int32_t number = 0) {
@@ -56,6 +59,7 @@ class MapLoad : public ::testing::Test {
     TempFolder folder;
     testsupport::WorkingFolder inFolder{folder.path()};
     std::unique_ptr<Map> map = std::make_unique<Map>();
+    std::unique_ptr<TexturesMap> textures = std::make_unique<TexturesMap>();
     std::string printed;
 };
 
@@ -96,13 +100,13 @@ TEST_F(MapLoad, PlayStoresOrderedElementsWithTheirSettings) {
     EXPECT_EQ(ints(map->healthBoxes[0]), ints(CaisseDeSoin{5, 4, 4, 0, 0}));
 
     // Clearing empties the tables but keeps the textures.
-    map->textureIds[5] = 42;
+    textures->ids[5] = 42;
     map->clear();
     EXPECT_EQ(0, map->ready);
     EXPECT_EQ(0, elementCount(*map));
-    EXPECT_EQ(42u, map->textureFor(5));
-    EXPECT_EQ(0u, map->textureFor(256));
-    EXPECT_EQ(0u, map->textureFor(-1));
+    EXPECT_EQ(42u, textureFor(*textures, 5));
+    EXPECT_EQ(0u, textureFor(*textures, 256));
+    EXPECT_EQ(0u, textureFor(*textures, -1));
 }
 
 TEST_F(MapLoad, PlayLoadsTheSelectedTextureList) {
@@ -113,7 +117,7 @@ TEST_F(MapLoad, PlayLoadsTheSelectedTextureList) {
     ASSERT_EQ(2, map->textureCount);
     EXPECT_STREQ("rien", map->textureNames[0]);
     for (int i = 0; i < MAP_TEXTURES; ++i)
-        ASSERT_EQ(0u, map->textureIds[i]) << i;
+        ASSERT_EQ(0u, textures->ids[i]) << i;
 
     // A second map first forgets the textures of the ready one.
     ASSERT_EQ(0, loadText("<fin>", 1, 1));
@@ -155,7 +159,7 @@ TEST_F(MapLoad, MissingListsFailAndKeepTheOldElementsAnEmptyOneLoadsUntextured) 
     EXPECT_EQ(1, map->ready);
     EXPECT_EQ(1, map->spawnCount);
     EXPECT_EQ(0, map->textureCount);
-    EXPECT_EQ(0u, map->textureFor(0));
+    EXPECT_EQ(0u, textureFor(*textures, 0));
 
     // A missing map file leaves the map empty.
     EXPECT_EQ(1, load("absente.map", 0));

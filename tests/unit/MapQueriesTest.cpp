@@ -7,6 +7,7 @@
 
 #include "game/Tir.h"
 #include "map/Map.h"
+#include "platform/Random.h"
 
 namespace {
 
@@ -51,6 +52,11 @@ Balle bulletAt(double x, double y, double z) {
     b.y = y;
     b.z = z;
     return b;
+}
+
+// The wall query on a bullet's step, marking the bullet as the shot table does.
+void clipBullet(const Map& m, Balle& b, double& dx, double& dy, double& dz) {
+    if (m.clipShot(b.x, b.y, b.z, dx, dy, dz)) b.stopped = 1;
 }
 
 TEST(ClipMove, WalkingIntoAWallStopsShortOfIt) {
@@ -252,7 +258,7 @@ TEST(ClipShot, StopsAtTheNearestWallCrossed) {
     addWall(*m, 'h', 5, 0, 10, 0, 2);
     Balle b = bulletAt(500, 600, 117);
     double dx = 40, dy = -400, dz = 0;
-    m->clipShot(b, dx, dy, dz);
+    clipBullet(*m, b, dx, dy, dz);
     EXPECT_EQ(1, b.stopped);
     EXPECT_DOUBLE_EQ(-100, dy);
     EXPECT_DOUBLE_EQ(10, dx);
@@ -264,23 +270,23 @@ TEST(ClipShot, PlaneSidesParallelStepsAndBounds) {
     addWall(*m, 'v', 5, 0, 10, 0, 2); // x = 500
     Balle b = bulletAt(510, 300, 117);
     double dx = -10, dy = 0, dz = 0; // ends exactly on the plane from the upper side
-    m->clipShot(b, dx, dy, dz);
+    clipBullet(*m, b, dx, dy, dz);
     EXPECT_EQ(1, b.stopped);
     EXPECT_DOUBLE_EQ(-10, dx);
 
     b = bulletAt(490, 300, 117);
     dx = 10; // from the lower side it ends on the lower side
-    m->clipShot(b, dx, dy, dz);
+    clipBullet(*m, b, dx, dy, dz);
     EXPECT_EQ(0, b.stopped);
 
     b = bulletAt(480, 300, 117);
     dx = 0, dy = 500; // parallel to the wall
-    m->clipShot(b, dx, dy, dz);
+    clipBullet(*m, b, dx, dy, dz);
     EXPECT_EQ(0, b.stopped);
 
     b = bulletAt(600, 0, 117);
     dx = -200, dy = 0; // crosses the plane at y = 0, an end of the wall: strict bounds
-    m->clipShot(b, dx, dy, dz);
+    clipBullet(*m, b, dx, dy, dz);
     EXPECT_EQ(0, b.stopped);
 }
 
@@ -291,7 +297,7 @@ TEST(ClipShot, WallHeightsBoundBullets) {
         for (const double y : {600.0, 400.0}) { // from either side of the wall
             Balle b = bulletAt(500, y, z);
             double dx = 0, dy = 2 * (500 - y), dz = 0;
-            m->clipShot(b, dx, dy, dz);
+            clipBullet(*m, b, dx, dy, dz);
             EXPECT_EQ(z == 250.0 ? 1 : 0, b.stopped) << z << " from " << y;
         }
     }
@@ -321,7 +327,7 @@ TEST(Utilities, SignOfZeroAndRandomRange) {
     EXPECT_EQ(1, signOf(-0.0));
     EXPECT_EQ(-1, signOf(-1e-9));
     for (int i = 0; i < 2000; ++i) {
-        const double r = randomUpTo(7);
+        const double r = platform::randomUpTo(7);
         ASSERT_GE(r, 0.0);
         ASSERT_LE(r, 7.0);
     }
@@ -349,7 +355,7 @@ TEST(Queries, AbsurdPositionsAndValues) {
         m->updateDoors(2, xs, xs, INT32_MAX);
         Balle b = bulletAt(v, v, v);
         double sx = v, sy = v, sz = v;
-        m->clipShot(b, sx, sy, sz);
+        clipBullet(*m, b, sx, sy, sz);
     }
     EXPECT_EQ(0, m->doors[1].opening);
 

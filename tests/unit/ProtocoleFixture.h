@@ -13,7 +13,7 @@
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
 #include "game/Jeu.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"

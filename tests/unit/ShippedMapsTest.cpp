@@ -3,6 +3,7 @@
 // health box and teleporter destination reachable from the first spawn point.
 #include "map/Map.h"
 #include "map/TagReader.h"
+#include "render/TexturesMap.h"
 
 #include "../support/StdoutCapture.h"
 #include "../support/TempFolder.h"
@@ -169,12 +170,16 @@ class ShippedMaps : public ::testing::Test {
     }
     int32_t load(const char* file, uint8_t forPlay, int32_t number) {
         int32_t result = -1;
-        printed = testsupport::printedBy([&] { result = map_->load(file, forPlay, number); });
+        printed = testsupport::printedBy([&] {
+            result = forPlay != 0 ? loadPlayMap(*map_, *textures_, file, number)
+                                  : map_->printElements(file);
+        });
         return result;
     }
 
     testsupport::WorkingFolder inData{BV_SOURCE_DIR "/data"};
     std::unique_ptr<Map> map_ = std::make_unique<Map>();
+    std::unique_ptr<TexturesMap> textures_ = std::make_unique<TexturesMap>();
     std::string printed;
 };
 
@@ -209,7 +214,7 @@ TEST_F(ShippedMaps, EachLoadsForPlayWithExistingTexturesAndIsPlayable) {
         ASSERT_EQ(load(e.file, 1, n), 0) << e.file << "\n" << printed;
         EXPECT_EQ(map_->ready, 1);
         EXPECT_EQ(countsOf(*map_), e.counts) << e.file;
-        EXPECT_EQ(map_->textureIds[0], 0u) << "no window, no texture";
+        EXPECT_EQ(textures_->ids[0], 0u) << "no window, no texture";
 
         // Every element's texture number names an image that exists, sized for mipmaps.
         std::vector<int32_t> used;
@@ -283,15 +288,16 @@ TEST(MapGuide, ExamplesLoadAndArePlayable) {
     dir.write("liste des textures.list", "<t.list>");
     dir.write("t.list", "<rien><rien><rien><rien><rien><rien><rien>");
     auto map = std::make_unique<Map>();
+    auto textures = std::make_unique<TexturesMap>();
     for (size_t i = 0; i < examples.size(); ++i) {
         const std::string label = "example " + std::to_string(i);
         dir.write("example.map", examples[i]);
         int32_t result = -1;
         const std::string printed =
-            testsupport::printedBy([&] { result = map->load("example.map", 0, 0); });
+            testsupport::printedBy([&] { result = map->printElements("example.map"); });
         EXPECT_EQ(result, 0) << label;
         EXPECT_EQ(printed.find("Erreur"), std::string::npos) << label << "\n" << printed;
-        testsupport::printedBy([&] { result = map->load("example.map", 1, 0); });
+        testsupport::printedBy([&] { result = loadPlayMap(*map, *textures, "example.map", 0); });
         ASSERT_EQ(result, 0) << label;
         EXPECT_GE(map->wallCount, 4) << label;
         expectPlayable(*map, label);

@@ -1,10 +1,10 @@
 // One simulation step: walking, walls, teleporters, boxes, damage and death, respawn, doors,
-// other players' dead reckoning and mouse look, driven through the fake keyboard and cursor.
+// other players' dead reckoning and mouse look, driven by input records.
 #include "game/Jeu.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 
 #include "../support/JeuFixture.h"
 
@@ -23,19 +23,19 @@ constexpr double NEAR = 0.01;
 struct Simulation : ::testing::Test {
     std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
     Joueur& me = jeu->localPlayer;
-
-    void TearDown() override {
-        testsupport::releaseMovementKeys();
-        testsupport::centreFakeCursor();
-        platform::useFakeInput(false);
-    }
+    platform::Saisie input = testsupport::stillInput();
 
     void frame(uint32_t ms) {
         jeu->frameTimer.elapsed = ms;
-        simulate(*jeu);
+        simulate(*jeu, input);
+        testsupport::placeCursor(*jeu, input);
     }
-    void hold(int32_t key) { platform::setFakeKey(key, true); }
-    void release(int32_t key) { platform::setFakeKey(key, false); }
+    void hold(int32_t key) { input.keysHeld[key] = 1; }
+    void release(int32_t key) { input.keysHeld[key] = 0; }
+    void cursorAt(int32_t x, int32_t y) {
+        input.cursorX = x;
+        input.cursorY = y;
+    }
 
     void addWall(char orientation, int32_t line, int32_t from, int32_t to) {
         jeu->map.walls[jeu->map.wallCount++] = Mur{0, 1, orientation, line, from, to, 0, 2};
@@ -70,7 +70,7 @@ struct SimulationOnline : Simulation {
 };
 
 TEST_F(Simulation, WalksAlongTheViewAndShortensDiagonalsButNotInAZeroFrame) {
-    hold(SDLK_z);
+    hold(platform::KEY_Z);
     Joueur& other = jeu->remotePlayers[2];
     other.state = PLAYER_PRESENT;
     other.posX = 300;
@@ -82,20 +82,20 @@ TEST_F(Simulation, WalksAlongTheViewAndShortensDiagonalsButNotInAZeroFrame) {
     frame(100);
     expectAt(me, 1000 + STEP_100MS, 1000);
 
-    release(SDLK_z);
-    hold(SDLK_d); // strafing right at yaw 90 goes toward +x
+    release(platform::KEY_Z);
+    hold(platform::KEY_D); // strafing right at yaw 90 goes toward +x
     me.yaw = 90;
     frame(100);
     expectAt(me, 1000 + 2 * STEP_100MS, 1000);
 
-    hold(SDLK_s); // back and right: each component divided
+    hold(platform::KEY_S); // back and right: each component divided
     frame(100);
     expectAt(me, 1000 + 2 * STEP_100MS + STEP_100MS / DIAGONAL, 1000 - STEP_100MS / DIAGONAL);
 }
 
 TEST_F(Simulation, KeyChangesTurnsBeyondTenDegreesAndTeleportsForceAStateMessage) {
-    hold(SDLK_z);
-    hold(SDLK_s);
+    hold(platform::KEY_Z);
+    hold(platform::KEY_S);
     frame(100);
     EXPECT_DOUBLE_EQ(me.posX, 1000); // opposite keys cancel...
     EXPECT_DOUBLE_EQ(me.posY, 1000);
@@ -115,7 +115,7 @@ TEST_F(Simulation, KeyChangesTurnsBeyondTenDegreesAndTeleportsForceAStateMessage
     EXPECT_DOUBLE_EQ(me.sentYaw, -10.001);
 
     me.stateSendTimer = 0;
-    release(SDLK_s);
+    release(platform::KEY_S);
     frame(100);
     EXPECT_EQ(me.stateSendTimer, 500);
 
@@ -138,7 +138,7 @@ TEST_F(Simulation, WallsCancelTheCrossingComponentBeforeTheDiagonalDivision) {
     me.posX = 300;
     me.posY = 450; // leading edge at 485
     me.yaw = 45;
-    hold(SDLK_z);
+    hold(platform::KEY_Z);
     frame(100);
     EXPECT_GT(me.posX, 300 + 20); // slides
     EXPECT_DOUBLE_EQ(me.posY, 450);
@@ -147,7 +147,7 @@ TEST_F(Simulation, WallsCancelTheCrossingComponentBeforeTheDiagonalDivision) {
     me.posX = 1140; // edge at 1175: the full 30-unit step crosses, a shortened one would not
     me.posY = 1000;
     me.yaw = 0;
-    hold(SDLK_q);
+    hold(platform::KEY_Q);
     frame(100);
     expectAt(me, 1140, 1000 + STEP_100MS / DIAGONAL);
 }
@@ -293,8 +293,7 @@ TEST_F(Simulation, OtherPlayersShowTheirStateThenWalkOn) {
 
 TEST_F(Simulation, MouseTurnsAndTiltsTheViewWithinEightyEightDegrees) {
     jeu->options.horizontalSensitivity = 200;
-    platform::setFakeCursor(testsupport::FIXTURE_WIDTH / 2 + 10,
-                            testsupport::FIXTURE_HEIGHT / 2 - 10);
+    cursorAt(testsupport::FIXTURE_WIDTH / 2 + 10, testsupport::FIXTURE_HEIGHT / 2 - 10);
     frame(10);
     EXPECT_DOUBLE_EQ(me.yaw, -2);  // right turns right
     EXPECT_DOUBLE_EQ(me.pitch, 4); // up looks up
@@ -303,13 +302,13 @@ TEST_F(Simulation, MouseTurnsAndTiltsTheViewWithinEightyEightDegrees) {
     frame(10); // the cursor went back to the fixed point
     EXPECT_DOUBLE_EQ(me.yaw, -2);
 
-    platform::setFakeCursor(testsupport::FIXTURE_WIDTH / 2, 0);
+    cursorAt(testsupport::FIXTURE_WIDTH / 2, 0);
     frame(10);
     EXPECT_DOUBLE_EQ(me.pitch, 88);
-    platform::setFakeCursor(testsupport::FIXTURE_WIDTH / 2, testsupport::FIXTURE_HEIGHT);
+    cursorAt(testsupport::FIXTURE_WIDTH / 2, testsupport::FIXTURE_HEIGHT);
     frame(10);
     EXPECT_DOUBLE_EQ(me.pitch, 88 - 120);
-    platform::setFakeCursor(testsupport::FIXTURE_WIDTH / 2, testsupport::FIXTURE_HEIGHT * 2);
+    cursorAt(testsupport::FIXTURE_WIDTH / 2, testsupport::FIXTURE_HEIGHT * 2);
     frame(10);
     EXPECT_DOUBLE_EQ(me.pitch, -88);
 }
@@ -321,8 +320,8 @@ TEST_F(Simulation, OpenChatStopsWalkingAndTurningButTheWorldGoesOn) {
     other.state = PLAYER_PRESENT;
     other.keys[KEY_FORWARD] = 1;
     jeu->chatOpen = 1;
-    hold(SDLK_z);
-    platform::setFakeCursor(0, 0);
+    hold(platform::KEY_Z);
+    cursorAt(0, 0);
     shootAtMe(0);
     frame(100);
     EXPECT_DOUBLE_EQ(me.posX, 1000);

@@ -1,5 +1,5 @@
 // The message ring, the chat line and the stopwatch behind them, without a window.
-#include "media/Texte.h"
+#include "render/Texte.h"
 
 #include "platform/Clock.h"
 
@@ -113,7 +113,7 @@ TEST(TexteChat, EditingWithinThirtyNineCharactersAndTakingACopy) {
 }
 
 TEST(TexteClock, TickMeasuresAcrossTheCounterWrap) {
-    Chrono c;
+    platform::Chrono c;
     c.clear();
     c.previous = 0xFFFFFFF6u; // 10 ms before the counter wraps
     c.tick();

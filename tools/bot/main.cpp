@@ -12,26 +12,23 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <SDL/SDL_keysym.h>
-
+#include "game/Input.h"
 #include "game/Jeu.h"
+#include "game/Protocole.h"
 #include "game/Simulation.h"
-#include "net/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
-#include "platform/Keyboard.h"
+#include "platform/Saisie.h"
 #include "platform/Socket.h"
 #include "platform/Thread.h"
 
 namespace {
 
 constexpr double DEG_TO_RAD = 3.1418 / 180; // the game's own factor, so shots fly true
-constexpr double SHOT_HEIGHT = 117.0;
-constexpr double SHOT_SPEED = 10000.0;
-constexpr double TURN_RATE = 0.045;       // degrees per ms: a circle about 380 units wide
-constexpr uint32_t TURN_FLIP_MS = 5000;   // then the other way round, so it wanders
-constexpr int32_t BOT_FIRE_PERIOD = 1000; // ms; slower than a player, so it can be beaten
-constexpr int32_t WINDOW_W = 800;         // what the simulation takes as the window size
+constexpr double TURN_RATE = 0.045;         // degrees per ms: a circle about 380 units wide
+constexpr uint32_t TURN_FLIP_MS = 5000;     // then the other way round, so it wanders
+constexpr int32_t BOT_FIRE_PERIOD = 1000;   // ms; slower than a player, so it can be beaten
+constexpr int32_t WINDOW_W = 800;           // what the simulation takes as the window size
 constexpr int32_t WINDOW_H = 600;
 
 struct BotOptions {
@@ -51,6 +48,7 @@ enum class End { Running, Seconds, Kicked, HostLost };
 // The game record is large and lives as long as the process.
 Jeu game;
 Reseau reseau;
+platform::Saisie input;
 // Until the host names the map, nobody's position means anything: no shooting.
 bool mapArrived = false;
 
@@ -198,9 +196,10 @@ void setUpGame(Jeu& jeu, const BotOptions& o) {
 
 // The bot holds Z and never touches the mouse; it turns by itself.
 void holdKeys() {
-    platform::useFakeInput(true);
-    platform::setFakeKey(SDLK_z, true);
-    platform::setFakeCursor(WINDOW_W / 2, WINDOW_H / 2);
+    platform::clearSaisie(input);
+    input.keysHeld[platform::KEY_Z] = 1;
+    input.cursorX = WINDOW_W / 2;
+    input.cursorY = WINDOW_H / 2;
 }
 
 void turn(Jeu& jeu, uint32_t now) {
@@ -208,20 +207,14 @@ void turn(Jeu& jeu, uint32_t now) {
     jeu.localPlayer.yaw += direction * TURN_RATE * jeu.frameTimer.elapsed;
 }
 
-// Faces the target's last known position and fires one bullet at it, as a click would.
+// Faces the target's last known position and fires one bullet at it as a click does; then
+// waits longer than a player must.
 void shootAt(Jeu& jeu, int32_t target) {
     Joueur& me = jeu.localPlayer;
     const Joueur& other = jeu.remotePlayers[target];
     me.yaw = std::atan2(other.posY - me.posY, other.posX - me.posX) / DEG_TO_RAD;
     me.pitch = 0;
-    const double a = me.yaw * DEG_TO_RAD;
-    const double shot[6] = {
-        me.posX, me.posY, SHOT_HEIGHT, std::cos(a) * SHOT_SPEED, std::sin(a) * SHOT_SPEED, 0.0};
-    uint8_t payload[PAYLOAD_SIZE] = {};
-    memcpy(payload, shot, sizeof shot);
-    reseau.sendMessage(MSG_SHOT, me.id, payload, -1);
-    jeu.tir.fire(shot[0], shot[1], shot[2], shot[3], shot[4], shot[5], me.id);
-    jeu.fireCooldown = BOT_FIRE_PERIOD;
+    if (shoot(jeu)) jeu.fireCooldown = BOT_FIRE_PERIOD;
 }
 
 bool canShoot(const Jeu& jeu, int32_t target) {
@@ -264,7 +257,7 @@ End frame(Jeu& jeu, const BotOptions& o) {
     paceFrame(jeu);
     play(jeu, o, platform::ticks());
     const uint8_t wasDead = jeu.localPlayer.dead;
-    simulate(jeu);
+    simulate(jeu, input);
     reportDeath(jeu, wasDead, o);
     const End end = receive(jeu, o);
     sendStateIfDue(jeu);

@@ -1,4 +1,4 @@
-#include "map/ChampDeVision.h"
+#include "render/ChampDeVision.h"
 
 #include <GL/gl.h>
 

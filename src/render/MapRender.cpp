@@ -1,6 +1,4 @@
-#include "map/Map.h"
-
-#include "map/ChampDeVision.h"
+#include "render/MapRender.h"
 
 #include <GL/gl.h>
 
@@ -70,27 +68,10 @@ Quad uprightQuad(bool horizontal, double a, double b, double l, double zl, doubl
     return q;
 }
 
-} // namespace
-
-void Map::render() const {
-    ChampDeVision view;
-    currentChampDeVision(view);
-    render(view);
-}
-
-void Map::render(const ChampDeVision& view) const {
-    if (ready != 1) return;
-    renderCeilings(view);
-    renderWalls(view);
-    renderTeleporters(view);
-    renderDoors(view);
-    renderHealthBoxes(view);
-}
-
-void Map::renderCeilings(const ChampDeVision& view) const {
-    const int32_t n = bounded(ceilingCount, MAP_CEILINGS);
+void drawCeilings(const Map& map, const TexturesMap& textures, const ChampDeVision& view) {
+    const int32_t n = bounded(map.ceilingCount, MAP_CEILINGS);
     for (int32_t i = 0; i < n; i++) {
-        const Plafon& p = ceilings[i];
+        const Plafon& p = map.ceilings[i];
         const double s = repetitions(p.x1, p.x2, p.repeat);
         const double t = repetitions(p.y1, p.y2, p.repeat);
         const double z = units(p.height);
@@ -99,53 +80,53 @@ void Map::renderCeilings(const ChampDeVision& view) const {
         setCorner(q, 1, s, 0, units(p.x2), units(p.y1), z);
         setCorner(q, 2, s, t, units(p.x2), units(p.y2), z);
         setCorner(q, 3, 0, t, units(p.x1), units(p.y2), z);
-        drawQuad(view, textureFor(p.texture), q);
+        drawQuad(view, textureFor(textures, p.texture), q);
     }
 }
 
-void Map::renderWalls(const ChampDeVision& view) const {
-    const int32_t n = bounded(wallCount, MAP_WALLS);
+void drawWalls(const Map& map, const TexturesMap& textures, const ChampDeVision& view) {
+    const int32_t n = bounded(map.wallCount, MAP_WALLS);
     for (int32_t i = 0; i < n; i++) {
-        const Mur& m = walls[i];
+        const Mur& m = map.walls[i];
         const double s = repetitions(m.from, m.to, m.repeat);
         const double t = repetitions(m.minHeight, m.maxHeight, m.repeat);
-        drawQuad(view, textureFor(m.texture),
+        drawQuad(view, textureFor(textures, m.texture),
                  uprightQuad(m.orientation == HORIZONTAL, units(m.from), units(m.to), units(m.line),
                              units(m.minHeight), units(m.maxHeight), s, t));
     }
 }
 
-void Map::renderTeleporters(const ChampDeVision& view) const {
-    const int32_t n = bounded(teleporterCount, MAP_TELEPORTERS);
+void drawTeleporters(const Map& map, const TexturesMap& textures, const ChampDeVision& view) {
+    const int32_t n = bounded(map.teleporterCount, MAP_TELEPORTERS);
     for (int32_t i = 0; i < n; i++) {
-        const Teleporteur& p = teleporters[i];
+        const Teleporteur& p = map.teleporters[i];
         const double px = units(p.x);
         const double py = units(p.y);
         // One cell wide, two high, drawn from the far end of the cell back to its corner.
         const bool horizontal = p.orientation == HORIZONTAL;
-        drawQuad(view, textureFor(p.texture),
+        drawQuad(view, textureFor(textures, p.texture),
                  uprightQuad(horizontal, (horizontal ? px : py) + 100, horizontal ? px : py,
                              horizontal ? py : px, 0, 200, 1, 1));
     }
 }
 
-void Map::renderDoors(const ChampDeVision& view) const {
-    const int32_t n = bounded(doorCount, MAP_DOORS);
+void drawDoors(const Map& map, const TexturesMap& textures, const ChampDeVision& view) {
+    const int32_t n = bounded(map.doorCount, MAP_DOORS);
     for (int32_t i = 0; i < n; i++) {
-        const Porte& d = doors[i];
+        const Porte& d = map.doors[i];
         const double height = static_cast<double>(d.maxHeight) - d.minHeight;
         // The image is cut at the top as the door rises into the ceiling.
         const double t = height == 0 ? 1.0 : 1.0 - d.opening / height / 100.0;
-        drawQuad(view, textureFor(d.texture),
+        drawQuad(view, textureFor(textures, d.texture),
                  uprightQuad(d.orientation == HORIZONTAL, units(d.from), units(d.to), units(d.line),
                              units(d.minHeight) + d.opening, units(d.maxHeight), 1.0, t));
     }
 }
 
-void Map::renderHealthBoxes(const ChampDeVision& view) const {
-    const int32_t n = bounded(healthBoxCount, MAP_HEALTH_BOXES);
+void drawHealthBoxes(const Map& map, const TexturesMap& textures, const ChampDeVision& view) {
+    const int32_t n = bounded(map.healthBoxCount, MAP_HEALTH_BOXES);
     for (int32_t i = 0; i < n; i++) {
-        const CaisseDeSoin& c = healthBoxes[i];
+        const CaisseDeSoin& c = map.healthBoxes[i];
         if (c.taken != 0) continue;
         const double x1 = (c.x + 0.5 - 0.2) * 100;
         const double y1 = (c.y + 0.5 - 0.2) * 100;
@@ -154,8 +135,25 @@ void Map::renderHealthBoxes(const ChampDeVision& view) const {
         const double corners[8][3] = {{x1, y1, 0},  {x2, y1, 0},  {x1, y2, 0},  {x2, y2, 0},
                                       {x1, y1, 40}, {x2, y1, 40}, {x1, y2, 40}, {x2, y2, 40}};
         if (isOutsideView(view, corners, 8)) continue;
-        drawBox(x1, y1, 0, x2, y2, 40, 1, 1, textureFor(c.texture));
+        drawBox(x1, y1, 0, x2, y2, 40, 1, 1, textureFor(textures, c.texture));
     }
+}
+
+} // namespace
+
+void drawMap(const Map& map, const TexturesMap& textures) {
+    ChampDeVision view;
+    currentChampDeVision(view);
+    drawMap(map, textures, view);
+}
+
+void drawMap(const Map& map, const TexturesMap& textures, const ChampDeVision& view) {
+    if (map.ready != 1) return;
+    drawCeilings(map, textures, view);
+    drawWalls(map, textures, view);
+    drawTeleporters(map, textures, view);
+    drawDoors(map, textures, view);
+    drawHealthBoxes(map, textures, view);
 }
 
 void drawBox(double x1, double y1, double z1, double x2, double y2, double z2, int32_t s, int32_t t,

@@ -1,6 +1,8 @@
-#include "game/Chrono.h"
+#include "platform/Chrono.h"
 
 #include "platform/Clock.h"
+
+namespace platform {
 
 void Chrono::clear() {
     now = 0;
@@ -9,8 +11,10 @@ void Chrono::clear() {
 }
 
 void Chrono::tick() {
-    now = platform::ticks();
+    now = ticks();
     // Unsigned subtraction stays right across the counter's wrap.
     elapsed = now - previous;
     previous = now;
 }
+
+} // namespace platform

@@ -6,32 +6,33 @@
 #include <cstdio>
 
 #include "game/Joueur.h"
+#include "net/Reseau.h"
 
 struct Jeu;
 
 // Wire types travel between processes; local ones (8, 15, 17, 18, 21) are only posted by a
 // process to its own queue. 20 and 22 start local on the host and are then relayed.
 enum : int32_t {
-    MSG_ASSIGN_ID = 0,    // host to a new client: f64 player number
-    MSG_NEW_PLAYER = 1,   // player number, no payload
-    MSG_NAME = 2,         // player number, text: pseudo
-    MSG_SCORE = 3,        // player number, f64: score
-    MSG_LOAD_MAP = 5,     // map number, text: map name (host to clients)
-    MSG_COLOUR = 6,       // player number, f64: colour 0..7
-    MSG_VERSION = 7,      // sender's own number, text: version stamp
-    MSG_CHANGE_MAP = 8,   // local (host console): map number, text: map name
-    MSG_TAKE_BOX = 9,     // health box index, no payload
-    MSG_STATE = 10,       // sender's number, state payload (see below)
-    MSG_SHOT = 12,        // shooter's number, six f64: start x, y, z, velocity x, y, z
-    MSG_FRAG = 13,        // victim's number, f64: killer's number
-    MSG_KICKED = 14,      // host to the kicked client only
-    MSG_SAY = 15,         // local: text to say as chat
-    MSG_CHAT = 16,        // speaker's number, text
-    MSG_SHOW_SCORES = 17, // local: print and show the scores
-    MSG_KICK = 18,        // local (host console, version check): player number
-    MSG_HIT = 19,         // shooter's number: the victim tells the shooter it hit
-    MSG_PLAYER_LEFT = 20, // player number
-    MSG_HOST_LOST = 21,   // local on a client: the host's connection ended
+    MSG_ASSIGN_ID = NET_WELCOME,     // host to a new client: f64 player number
+    MSG_NEW_PLAYER = 1,              // player number, no payload
+    MSG_NAME = 2,                    // player number, text: pseudo
+    MSG_SCORE = 3,                   // player number, f64: score
+    MSG_LOAD_MAP = 5,                // map number, text: map name (host to clients)
+    MSG_COLOUR = 6,                  // player number, f64: colour 0..7
+    MSG_VERSION = 7,                 // sender's own number, text: version stamp
+    MSG_CHANGE_MAP = 8,              // local (host console): map number, text: map name
+    MSG_TAKE_BOX = 9,                // health box index, no payload
+    MSG_STATE = 10,                  // sender's number, state payload (see below)
+    MSG_SHOT = 12,                   // shooter's number, six f64: start x, y, z, velocity x, y, z
+    MSG_FRAG = 13,                   // victim's number, f64: killer's number
+    MSG_KICKED = 14,                 // host to the kicked client only
+    MSG_SAY = 15,                    // local: text to say as chat
+    MSG_CHAT = 16,                   // speaker's number, text
+    MSG_SHOW_SCORES = 17,            // local: print and show the scores
+    MSG_KICK = 18,                   // local (host console, version check): player number
+    MSG_HIT = 19,                    // shooter's number: the victim tells the shooter it hit
+    MSG_PLAYER_LEFT = NET_PEER_LEFT, // player number
+    MSG_HOST_LOST = NET_HOST_LOST,   // local on a client: the host's connection ended
     MSG_RESET_SCORES = 22,
 };
 

@@ -1,4 +1,4 @@
-#include "net/Joueurs.h"
+#include "game/Joueurs.h"
 
 #include "game/Joueur.h"
 

@@ -1,4 +1,4 @@
-#include "net/Protocole.h"
+#include "game/Protocole.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -9,6 +9,7 @@
 #include "map/Map.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
+#include "platform/Random.h"
 
 const char* const VERSION_STAMP = "13:48:01";
 
@@ -160,7 +161,7 @@ bool loadNamedMap(Jeu& jeu, const char* name, int32_t number) {
         return false;
     }
     // A map that fails to load leaves whatever the loader left; it reports on the console.
-    jeu.map.load(name, 1, number);
+    loadPlayMap(jeu.map, jeu.mapTextures, name, number);
     return true;
 }
 
@@ -332,7 +333,7 @@ void creditFrag(Jeu& jeu, int32_t victim) {
     writeDoublePayload(payload, me.score);
     sendToAll(jeu, MSG_SCORE, me.id, payload);
 
-    int32_t t = integerPart(randomUpTo(TAUNT_COUNT));
+    int32_t t = integerPart(platform::randomUpTo(TAUNT_COUNT));
     if (t < 0) t = 0;
     if (t > TAUNT_COUNT - 1) t = TAUNT_COUNT - 1;
     char taunt[PAYLOAD_SIZE] = {};

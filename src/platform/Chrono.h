@@ -1,6 +1,8 @@
-// A millisecond stopwatch on the game's tick counter.
+// A millisecond stopwatch on the process's tick counter.
 #pragma once
 #include <cstdint>
+
+namespace platform {
 
 struct Chrono {
     uint32_t now;      // tick count at the last tick()
@@ -10,3 +12,5 @@ struct Chrono {
     void clear();
     void tick();
 };
+
+} // namespace platform

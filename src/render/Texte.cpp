@@ -1,4 +1,4 @@
-#include "media/Texte.h"
+#include "render/Texte.h"
 
 #include <GL/gl.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/Chrono.h"
+#include "platform/Chrono.h"
 
 constexpr int32_t TEXTE_SLOTS = 15;      // messages on screen at most
 constexpr int32_t TEXTE_LINE_SIZE = 256; // 255 characters and the terminator
@@ -35,7 +35,7 @@ class Texte {
     int32_t rows[TEXTE_SLOTS];                // display row per slot, 0 = bottom; -1 = empty
     int32_t timeLeft[TEXTE_SLOTS];            // ms until the slot's message goes away
     int32_t next;                             // slot the next message overwrites
-    Chrono clock;                             // time between two drawings of the list
+    platform::Chrono clock;                   // time between two drawings of the list
     char chatText[TEXTE_LINE_SIZE];           // the chat line being typed, terminated
     int32_t chatLength;
     uint8_t chatActive;
