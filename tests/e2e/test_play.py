@@ -162,6 +162,6 @@ def test_eight_players(x):
     eighth = Bot(host.folder, port, "huitieme", *calm)
     assert not eighth.wait_for("joined", 2) and eighth.running(), "an eighth player was let in"
     start = host.mark()
-    bots[3].kill(15)
-    assert bots[3].wait_exit() is not None
-    assert eighth.joined() == 3 and host.wait_for("\nNouveau joueur id: 3\n", start=start), host.tail()
+    bots[5].kill(15)  # the free slot search starts after 6: 5 is the last slot it looks at
+    assert bots[5].wait_exit() is not None
+    assert eighth.joined() == 5 and host.wait_for("\nNouveau joueur id: 5\n", start=start), host.tail()

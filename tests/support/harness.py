@@ -6,15 +6,13 @@ import pytest
 
 GAME, BOT, SOURCE = os.environ["BV_GAME_EXE"], os.environ.get("BV_BOT_EXE"), os.environ["BV_SOURCE_DIR"]
 STARTUP, REPLY = 20, 10  # seconds; generous, the machine is shared with other builds
-PROMPT = "\n>>>"
-HELP_HEAD = "\nLISTE DES COMMANDES:\n\n"
+PROMPT, HELP_HEAD = "\n>>>", "\nLISTE DES COMMANDES:\n\n"
 WINDOW_READY = "\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>"
 NOT_HOST = "Erreur: vous n'etes pas le serveur\n"
-# Message types and frame layout as they travel: sequence, type, argument, reserved, payload.
+# Message types, and frames as they travel: sequence, type, argument, reserved, payload.
 ASSIGN_ID, NEW_PLAYER, NAME, SCORE, LOAD_MAP, COLOUR, VERSION = 0, 1, 2, 3, 5, 6, 7
 STATE, SHOT, FRAG, KICKED, CHAT, LEFT = 10, 12, 13, 14, 16, 20
 FRAME = struct.Struct("<4i48s")
-
 _live, _folders, _libc = [], [], ctypes.CDLL(None)
 
 
@@ -33,19 +31,6 @@ def free_port():
         return s.getsockname()[1]
 
 
-def connect(port, timeout=REPLY):
-    """A connection to a listener that may still be coming up, or None after `timeout`."""
-    got = []
-
-    def attempt():
-        try:
-            got.append(socket.create_connection(("127.0.0.1", port), REPLY))
-        except OSError:
-            pass
-        return got
-    return got[0] if within(timeout, attempt) else None
-
-
 def within(seconds, done, step=0.1):
     """Whether done() holds within `seconds`, asked every `step`."""
     end = time.monotonic() + seconds
@@ -56,16 +41,27 @@ def within(seconds, done, step=0.1):
     return True
 
 
+def connect(port):
+    """A connection to a listener that may still be coming up; None after REPLY seconds."""
+    end = time.monotonic() + REPLY
+    while time.monotonic() < end:
+        s = socket.socket()
+        if s.connect_ex(("127.0.0.1", port)) == 0:
+            return s
+        s.close()
+        time.sleep(0.1)
+
+
 class Process:
     """A child whose standard output is gathered as it comes; standard error goes to a file."""
 
     def __init__(self, args, cwd=None, env=None):
-        self.stderr = tempfile.TemporaryFile()
-        self.p = subprocess.Popen(args, cwd=cwd, env=dict(os.environ, **(env or {})),
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.stderr,
+        self.stderr, self.out, self.ended = tempfile.TemporaryFile(), b"", False
+        self.p = subprocess.Popen(args, cwd=cwd, env=dict(os.environ, **(env or {})), stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=self.stderr,
                                   preexec_fn=lambda: _libc.prctl(1, 9))  # dies with the test
         _live.append(self)
-        self.out, self.ended, self.cond = b"", False, threading.Condition()
+        self.cond = threading.Condition()
         threading.Thread(target=self._gather, daemon=True).start()
 
     def _gather(self):
@@ -77,19 +73,14 @@ class Process:
             self.ended = True
             self.cond.notify_all()
 
-    @property
-    def text(self):
-        return self.out.decode("latin-1")
-
-    def mark(self):
-        return len(self.out)
+    text = property(lambda self: self.out.decode("latin-1"))
+    mark = lambda self: len(self.out)
+    tail = lambda self: "\n--- output (end) ---\n" + self.text[-1500:]
+    running = lambda self: self.p.poll() is None
 
     def errors(self):
         self.stderr.seek(0)
         return self.stderr.read().decode("latin-1")
-
-    def tail(self):
-        return "\n--- output (end) ---\n" + self.text[-1500:]
 
     def send(self, *lines):
         try:
@@ -113,11 +104,8 @@ class Process:
         start = self.mark()
         return self.send(line) and self.wait_for(expected, timeout, start)
 
-    def running(self):
-        return self.p.poll() is None
-
     def wait_exit(self, timeout=REPLY):
-        """The exit status, or None while it still runs; the output is then complete."""
+        """The exit status, or None while it runs; once it has one, the output is whole."""
         try:
             status = self.p.wait(timeout)
         except subprocess.TimeoutExpired:
@@ -137,8 +125,8 @@ class Display:
     """An Xvfb of the test's own, so that keyboard focus never races with another test."""
 
     def __init__(self):
-        self.server = Process(["Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24",
-                               "-nolisten", "tcp", "-noreset"])
+        self.server = Process(["Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                               "-noreset"])
         assert self.server.wait_for("\n", STARTUP), "no X server"
         self.env = {"DISPLAY": ":" + self.server.text.split()[0], "SDL_AUDIODRIVER": "dummy"}
 
@@ -153,24 +141,18 @@ def game_folder(pseudo, colour=0, width=160, height=120, fps=30, maps=()):
     folder, data = tempfile.mkdtemp(prefix="bv-test-"), os.path.join(SOURCE, "data")
     _folders.append(folder)
     os.symlink(os.path.join(data, "donnees"), os.path.join(folder, "donnees"))
-    os.mkdir(os.path.join(folder, "maps"))
-    for name in os.listdir(os.path.join(data, "maps")):
-        os.symlink(os.path.join(data, "maps", name), os.path.join(folder, "maps", name))
-    lists = {}
-    for name in ("liste des maps.list", "liste des textures.list"):
-        with open(os.path.join(data, name), "rb") as f:
-            lists[name] = f.read()
+    shutil.copytree(os.path.join(data, "maps"), os.path.join(folder, "maps"), symlinks=True,
+                    copy_function=lambda source, target: os.symlink(source, target))
+    lists = {name: open(os.path.join(data, name), "rb").read()
+             for name in ("liste des maps.list", "liste des textures.list")}
     for entry, file, text in maps:
-        with open(os.path.join(folder, "maps", file), "w") as f:
-            f.write(text)
+        open(os.path.join(folder, "maps", file), "w").write(text)
         lists["liste des maps.list"] += b"<maps\\%s>\n" % entry.encode()
         lists["liste des textures.list"] += b"<maps\\salle.list>\n"
+    lists["options"] = struct.pack("<10i32s", width, height, fps, 100, 1, 100, 100, colour, 0, 1,
+                                   pseudo.encode()[:31])
     for name, content in lists.items():
-        with open(os.path.join(folder, name), "wb") as f:
-            f.write(content)
-    with open(os.path.join(folder, "options"), "wb") as f:
-        f.write(struct.pack("<10i32s", width, height, fps, 100, 1, 100, 100, colour, 0, 1,
-                            pseudo.encode()[:31]))
+        open(os.path.join(folder, name), "wb").write(content)
     return folder
 
 
@@ -190,8 +172,7 @@ class Game(Process):
     def join(self, port):
         start = self.mark()
         self.send("start", "c", "127.0.0.1", str(port))
-        return self.wait_for("Connection Reussie\n", STARTUP, start) and \
-            self.wait_for(WINDOW_READY, STARTUP, start)
+        return all(self.wait_for(t, STARTUP, start) for t in ("Connection Reussie\n", WINDOW_READY))
 
     def windows(self):
         return (self.display.run("xdotool", "search", "--pid", str(self.p.pid)) or b"").split()
@@ -233,7 +214,6 @@ class Peer:
 
     def connect(self, port):
         self.sock = socket.create_connection(("127.0.0.1", port), REPLY)
-        return self
 
     def close(self):
         self.sock.close()
@@ -250,12 +230,10 @@ class Peer:
 
     def read(self, timeout):
         """The next frame as (sequence, type, argument, reserved, payload), or None."""
-        if timeout <= 0:
-            return None
-        self.sock.settimeout(timeout)
         try:
+            self.sock.settimeout(timeout)
             data = self.sock.recv(FRAME.size, socket.MSG_WAITALL)
-        except OSError:
+        except (OSError, ValueError):  # time out, or a deadline already passed
             return None
         return FRAME.unpack(data) if len(data) == FRAME.size else None
 
@@ -264,14 +242,14 @@ class Peer:
         while (f := self.read(end - time.monotonic())) is not None:
             if f[1] == type and arg in (None, f[2]):
                 return f
-        return None
 
     def drain(self):
         while select.select([self.sock], [], [], 0)[0] and self.read(REPLY):
             pass
 
     def welcome(self, port, timeout=REPLY):
-        f = self.connect(port).await_frame(ASSIGN_ID, None, timeout)
+        self.connect(port)
+        f = self.await_frame(ASSIGN_ID, None, timeout)
         self.id = int(struct.unpack_from("<d", f[4])[0]) if f else -1
         return self.id
 
@@ -281,10 +259,11 @@ class Peer:
             self.send(type, self.id, payload)
 
     def join(self, port, name, timeout=REPLY):
-        if self.welcome(port, timeout) < 0:
-            return -1
-        self.announce(name)
-        return self.id if self.await_frame(LOAD_MAP, None, timeout) else -1
+        if self.welcome(port, timeout) >= 0:
+            self.announce(name)
+            if self.await_frame(LOAD_MAP, None, timeout):
+                return self.id
+        return -1
 
 
 def host_for(client):
