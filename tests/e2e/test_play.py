@@ -2,7 +2,7 @@
 through their consoles and windows, and headless bots that record what a player receives."""
 import os, time
 import pytest
-from harness import (HELP_HEAD, NOT_HOST, REPLY, SOURCE, Bot, Display, Game, free_port, reap,  # noqa: F401
+from harness import (HELP_HEAD, NOT_HOST, PROMPT, REPLY, SOURCE, Bot, Display, Game, free_port, reap,  # noqa: F401
                      within)
 
 SHIPPED_MAPS = open(os.path.join(SOURCE, "data", "liste des maps.list")).read().count("<")
@@ -36,11 +36,12 @@ def scene(x, **host_settings):
     return port, host, client, bot
 
 
-def lists(game, line):
-    """Asks for the scores until `line` is among them: a name follows its player by a frame."""
+def lists(game, lines):
+    """Asks for the scores until `lines` are among them: a name follows its player by a
+    frame. The console's prompt, which may come between them, is left out."""
     for _ in range(10):
         start = game.mark()
-        if game.command("score", "!!\n\n>>>") and line in game.text[start:]:
+        if game.command("score", "!!\n\n>>>") and lines in game.text[start:].replace(PROMPT, ""):
             return True
         time.sleep(0.2)
     return False
