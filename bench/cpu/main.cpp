@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include "BenchSupport.h"
-#include "../tests/support/GameFolder.h"
-#include "../tests/support/LiveProcess.h"
+#include "GameFolder.h"
+#include "LiveProcess.h"
 #include "platform/Clock.h"
 #include "platform/Thread.h"
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "../tests/support/GameFolder.h"
-#include "../tests/support/LiveProcess.h"
+#include "GameFolder.h"
+#include "LiveProcess.h"
 #include "game/Jeu.h"
 #include "game/Simulation.h"
 #include "platform/Clock.h"

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 
 #include "../support/JeuFixture.h"
@@ -12,16 +13,14 @@
 #include "net/Reseau.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"
+#include "platform/Thread.h"
 
 using platform::TcpSocket;
 
 constexpr int32_t WAIT_MS = 5000;
 
 inline Message frameOf(int32_t sequence, int32_t type, int32_t argument) {
-    Message frame = {};
-    frame.sequence = sequence;
-    frame.type = type;
-    frame.argument = argument;
+    Message frame = {sequence, type, argument, 0, {}};
     for (int32_t i = 0; i < PAYLOAD_SIZE; ++i)
         frame.payload[i] = static_cast<uint8_t>(i + type);
     return frame;
@@ -36,15 +35,17 @@ inline int sendFrame(TcpSocket s, const Message& frame) {
     return platform::sendAll(s, &frame, FRAME_SIZE);
 }
 
-// 0 once the peer has closed (frames before the close are skipped), 1 on time out.
-inline int waitClosed(TcpSocket s, int32_t ms = WAIT_MS) {
-    const uint32_t start = platform::ticks();
+// True when nothing arrives on `s` for `ms`.
+inline bool quiet(TcpSocket s, int32_t ms = 200) {
+    return platform::waitReadable(s, ms) != 0;
+}
+
+// True once the peer has closed (frames before the close are skipped).
+inline bool closedWithin(TcpSocket s, int32_t ms = WAIT_MS) {
     Message skipped;
-    while (platform::ticks() - start < static_cast<uint32_t>(ms)) {
-        if (platform::waitReadable(s, 50) != 0) continue;
-        if (readFrame(s, skipped, 50) != 0) return 0;
-    }
-    return 1;
+    for (const uint32_t start = platform::ticks(); platform::ticks() - start < uint32_t(ms);)
+        if (platform::waitReadable(s, 50) == 0 && readFrame(s, skipped, 50) != 0) return true;
+    return false;
 }
 
 // The next frames on `s` carry these arguments, in this order.
@@ -57,21 +58,31 @@ inline void expectArguments(TcpSocket s, std::initializer_list<int32_t> argument
 }
 
 inline int waitMessage(Reseau& net, Message& out, int32_t ms = WAIT_MS) {
-    const uint32_t start = platform::ticks();
-    while (net.nextMessage(out) != 0) {
-        if (platform::ticks() - start > static_cast<uint32_t>(ms)) return 1;
-        platform::sleepMs(1);
-    }
+    for (const uint32_t start = platform::ticks(); net.nextMessage(out) != 0; platform::sleepMs(1))
+        if (platform::ticks() - start > uint32_t(ms)) return 1;
     return 0;
 }
 
-// A helper thread's last act is to raise its flag, so once the flag is seen the thread no
-// longer touches the test's memory.
-inline bool waitFlag(const std::atomic<int32_t>& flag, int32_t ms = WAIT_MS) {
-    for (int32_t i = 0; i < ms && flag.load() == 0; ++i)
-        platform::sleepMs(1);
-    return flag.load() != 0;
-}
+// Work on a thread of its own. Its last act is to raise `done`, so once that is seen the
+// thread no longer touches the test's memory.
+struct Helper {
+    explicit Helper(std::function<void()> f) : work(std::move(f)) {
+        started = platform::startThread(run, this) == 0;
+    }
+    static void run(void* p) {
+        Helper* h = static_cast<Helper*>(p);
+        h->work();
+        h->done = 1;
+    }
+    bool finished(int32_t ms = WAIT_MS) const {
+        for (int32_t i = 0; i < ms && done.load() == 0; ++i)
+            platform::sleepMs(1);
+        return done.load() != 0;
+    }
+    std::function<void()> work;
+    std::atomic<int32_t> done{0};
+    bool started = false;
+};
 
 class NetFixture : public ::testing::Test {
   protected:
@@ -83,11 +94,10 @@ class NetFixture : public ::testing::Test {
         for (int32_t i = 0; i < peerCount; ++i)
             platform::closeSocket(peers[i]);
         // A transport whose threads would not end is left alive rather than freed under them.
-        if (net->stopNetwork() == 0) {
+        if (net->stopNetwork() == 0)
             delete net;
-        } else {
+        else
             ADD_FAILURE() << "transport threads did not end";
-        }
     }
 
     TcpSocket keep(TcpSocket s) {
@@ -117,8 +127,14 @@ class NetFixture : public ::testing::Test {
     int32_t join(int32_t port, TcpSocket& s) {
         s = connectTo(port);
         Message welcome;
-        if (readFrame(s, welcome) != 0 || welcome.type != 0) return -1;
+        if (readFrame(s, welcome) != 0 || welcome.type != MSG_ASSIGN_ID) return -1;
         return static_cast<int32_t>(testsupport::doubleAt(welcome));
+    }
+
+    // `count` clients joined in slot order.
+    void joinAll(int32_t port, TcpSocket* clients, int32_t count) {
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_EQ(i, join(port, clients[i]));
     }
 
     // Starts the transport as a client of a raw host socket, which is returned.

@@ -1,5 +1,6 @@
+// The message queue between the transport's threads and the game: order, origin, a full
+// queue, and many threads at once.
 #include "NetFixture.h"
-#include "platform/Thread.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ TEST_F(ReseauQueue, PostsAndReceivedFramesLeaveInEnqueueOrder) {
         ASSERT_EQ(0, net->nextMessage(m));
         EXPECT_EQ(i, m.sequence) << "order number";
         EXPECT_EQ(i + 1, m.argument);
+        EXPECT_EQ(i == 1 ? 0 : FROM_THIS_PROCESS, m.reserved) << "origin";
     }
     EXPECT_EQ(1, net->nextMessage(m));
 }
@@ -53,31 +55,6 @@ TEST_F(ReseauQueue, OldestComesFirstWhenFreedSlotsAreReused) {
     EXPECT_EQ(0, memcmp(sent.payload, m.payload, PAYLOAD_SIZE));
 }
 
-struct Poster {
-    Reseau* net;
-    int32_t type;
-    int32_t count;
-    int32_t failures = 0;
-    std::atomic<int32_t> done{0};
-};
-
-void postMany(void* arg) {
-    Poster* p = static_cast<Poster*>(arg);
-    for (int32_t i = 0; i < p->count; ++i)
-        p->failures += p->net->post(p->type, i, nullptr);
-    p->done.store(1);
-}
-
-void sendMany(void* arg) {
-    Poster* p = static_cast<Poster*>(arg);
-    uint8_t payload[PAYLOAD_SIZE];
-    for (int32_t i = 0; i < p->count; ++i) {
-        memset(payload, p->type, sizeof payload);
-        p->net->sendMessage(p->type, i, payload, -1);
-    }
-    p->done.store(1);
-}
-
 TEST_F(ReseauQueue, AFullQueueDropsTheGameThreadsPostButLetsOthersWait) {
     for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
         net->enqueue(frameOf(0, 3, i), 3);
@@ -91,13 +68,13 @@ TEST_F(ReseauQueue, AFullQueueDropsTheGameThreadsPostButLetsOthersWait) {
     EXPECT_EQ("\nFile des messages pleine: message 15 perdu\n>>>",
               testing::internal::GetCapturedStdout());
 
-    Poster console{net, 17, 1};
-    ASSERT_EQ(0, platform::startThread(postMany, &console));
-    platform::sleepMs(100);
-    EXPECT_FALSE(console.done.load() != 0) << "waits while the queue is full";
+    int32_t failed = -1;
+    Helper console([&] { failed = net->post(17, 0, nullptr); });
+    ASSERT_TRUE(console.started);
+    EXPECT_FALSE(console.finished(100)) << "waits while the queue is full";
     ASSERT_EQ(0, net->nextMessage(m));
-    ASSERT_TRUE(waitFlag(console.done));
-    EXPECT_EQ(0, console.failures);
+    ASSERT_TRUE(console.finished());
+    EXPECT_EQ(0, failed);
     int32_t last = -1;
     while (net->nextMessage(m) == 0)
         last = m.type;
@@ -106,12 +83,11 @@ TEST_F(ReseauQueue, AFullQueueDropsTheGameThreadsPostButLetsOthersWait) {
     // Nobody reads any more (the game ended): a post gives up after a bounded wait.
     for (int32_t i = 0; i < QUEUE_SLOTS; ++i)
         net->enqueue(frameOf(0, 3, i), 3);
-    Poster late{net, 17, 1};
     testing::internal::CaptureStdout();
-    ASSERT_EQ(0, platform::startThread(postMany, &late));
-    ASSERT_TRUE(waitFlag(late.done, POST_WAIT_MS + WAIT_MS));
+    Helper late([&] { failed = net->post(17, 0, nullptr); });
+    ASSERT_TRUE(late.started && late.finished(POST_WAIT_MS + WAIT_MS));
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(1, late.failures);
+    EXPECT_EQ(1, failed);
 }
 
 TEST_F(ReseauQueue, AReceiverWaitsForRoomLosesNothingAndStillStops) {
@@ -134,18 +110,24 @@ TEST_F(ReseauQueue, AReceiverWaitsForRoomLosesNothingAndStillStops) {
 
 TEST_F(ReseauQueue, ManyThreadsPostAndSendAtOnce) {
     const int32_t port = startHost();
-    TcpSocket a, b;
-    ASSERT_EQ(0, join(port, a));
-    ASSERT_EQ(1, join(port, b));
+    TcpSocket clients[2];
+    joinAll(port, clients, 2);
     // Many posts: a message overtaking an older one shows up only under sustained load.
     constexpr int32_t THREADS = 3, COUNT = 120, POSTS = 4000;
-    Poster posters[THREADS] = {{net, 0, POSTS}, {net, 1, POSTS}, {net, 2, POSTS}};
-    Poster senders[THREADS] = {{net, 3, COUNT}, {net, 4, COUNT}, {net, 5, COUNT}};
+    std::unique_ptr<Helper> helpers[2 * THREADS];
     for (int32_t t = 0; t < THREADS; ++t) {
-        ASSERT_EQ(0, platform::startThread(postMany, &posters[t]));
-        ASSERT_EQ(0, platform::startThread(sendMany, &senders[t]));
+        helpers[t].reset(new Helper([this, t] {
+            for (int32_t i = 0; i < POSTS; ++i)
+                net->post(t, i, nullptr);
+        }));
+        helpers[THREADS + t].reset(new Helper([this, t] {
+            uint8_t payload[PAYLOAD_SIZE];
+            memset(payload, THREADS + t, sizeof payload);
+            for (int32_t i = 0; i < COUNT; ++i)
+                net->sendMessage(THREADS + t, i, payload, -1);
+        }));
     }
-    // Drain everything before judging, so no poster is left running on our stack.
+    // Drain everything before judging, so no helper is left running on our stack.
     int32_t nextArg[THREADS] = {}, previousOrder = -1, disorder = 0, got = 0;
     Message m;
     for (; got < THREADS * POSTS && waitMessage(*net, m) == 0; ++got) {
@@ -156,13 +138,11 @@ TEST_F(ReseauQueue, ManyThreadsPostAndSendAtOnce) {
     }
     EXPECT_EQ(THREADS * POSTS, got);
     EXPECT_EQ(0, disorder);
-    for (const Poster& p : posters)
-        ASSERT_TRUE(waitFlag(p.done));
-    for (const Poster& p : senders)
-        ASSERT_TRUE(waitFlag(p.done));
-    for (TcpSocket s : {a, b}) {
+    for (const auto& h : helpers)
+        ASSERT_TRUE(h->started && h->finished());
+    for (TcpSocket s : clients) {
         int32_t sent[THREADS] = {}, previous = 0;
-        for (int32_t got = 0; got < THREADS * COUNT; ++got) {
+        for (int32_t i = 0; i < THREADS * COUNT; ++i) {
             ASSERT_EQ(0, readFrame(s, m));
             ASSERT_TRUE(m.type >= THREADS && m.type < 2 * THREADS);
             EXPECT_EQ(sent[m.type - THREADS]++, m.argument);
