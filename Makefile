@@ -33,7 +33,7 @@ PROTOCOL_TESTS = ^(HostGame|ClientGame|MapNames)\.
 
 asan: deps
 	cmake -S . -B build-asan -DBV_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug $(SAN_FLAGS)
-	cmake --build build-asan -j$(JOBS) --target unit_tests console_tests net_tests
+	cmake --build build-asan -j$(JOBS) --target unit_tests console_tests net_tests maplint
 	cd build-asan && $(ASAN_ENV) $(XVFB) ctest --output-on-failure -j$(JOBS) -L '^(unit|console|net)$$'
 
 tsan: deps

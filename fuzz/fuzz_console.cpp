@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "../tests/support/JeuFixture.h"
 #include "FuzzSupport.h"
 #include "GameData.h"
 #include "console/Commande.h"
@@ -21,22 +22,6 @@ constexpr int32_t MAX_COMMANDS = 100000;
 
 const fuzzsupport::GameFolder* folder = nullptr;
 Console* console = nullptr;
-
-std::unique_ptr<Jeu> makeGame(Reseau& reseau) {
-    std::unique_ptr<Jeu> jeu(new Jeu());
-    jeu->reseau = &reseau;
-    snprintf(jeu->options.pseudo, sizeof jeu->options.pseudo, "hote");
-    jeu->options.smoothRemotePlayers = 1;
-    jeu->mapNumber = 0;
-    snprintf(jeu->mapName, sizeof jeu->mapName, "salle.map");
-    jeu->map.clear();
-    jeu->tir.init();
-    jeu->texte.initMessages();
-    initSnapshots(jeu->joueurs);
-    stopRequested = 0;
-    initPlayers(*jeu);
-    return jeu;
-}
 
 // One command as the console runs it (but for start), then the game thread's next frame,
 // which handles whatever the command posted.
@@ -70,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stdin = input;
     {
         fuzzsupport::Inside inside(*folder);
-        std::unique_ptr<Jeu> jeu = makeGame(console->reseau);
+        std::unique_ptr<Jeu> jeu = testsupport::networkJeu(console->reseau, "hote", 0);
         ConsoleLoop loop;
         fillDefaultOptions(loop.workingCopy);
         Commande c;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "../tests/support/JeuFixture.h"
 #include "FuzzSupport.h"
 #include "GameData.h"
 #include "game/Jeu.h"
@@ -32,7 +33,7 @@ Map* arena = nullptr;   // salle.map loaded once, copied into every game
 platform::Saisie still; // no key, the cursor on the fixed point of an 800 x 600 window: no look
 
 std::unique_ptr<Jeu> makeGame(Reseau& reseau, bool host, int32_t ownNumber) {
-    std::unique_ptr<Jeu> jeu(new Jeu());
+    std::unique_ptr<Jeu> jeu = testsupport::blankJeu();
     jeu->reseau = &reseau;
     snprintf(jeu->options.pseudo, sizeof jeu->options.pseudo, "moi");
     jeu->options.colour = 2;
@@ -46,9 +47,6 @@ std::unique_ptr<Jeu> makeGame(Reseau& reseau, bool host, int32_t ownNumber) {
     jeu->mapNumber = 0;
     snprintf(jeu->mapName, sizeof jeu->mapName, "salle.map");
     jeu->map = *arena;
-    jeu->tir.init();
-    jeu->texte.initMessages();
-    initSnapshots(jeu->joueurs);
     jeu->deathTimer = DEATH_TIMER_ALIVE;
     stopRequested = 0;
     initPlayers(*jeu);

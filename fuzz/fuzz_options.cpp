@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "../tests/support/JeuFixture.h"
 #include "FuzzSupport.h"
 #include "game/Jeu.h"
 #include "game/Simulation.h"
@@ -27,16 +28,11 @@ bool sameOptions(const Options& a, const Options& b) {
 
 // One simulation step with these settings and the mouse away from the fixed point.
 void playOneFrame(const Options& o) {
-    std::unique_ptr<Jeu> jeu(new Jeu());
+    std::unique_ptr<Jeu> jeu = testsupport::blankJeu();
     jeu->options = o;
     jeu->maxFps = o.maxFps;
-    jeu->reseau = nullptr;
     jeu->mouseCaptured = 1;
     jeu->deathTimer = DEATH_TIMER_ALIVE;
-    jeu->map.clear();
-    jeu->tir.init();
-    jeu->texte.initMessages();
-    initSnapshots(jeu->joueurs);
     initPlayers(*jeu);
     jeu->localPlayer.posX = 500;
     jeu->localPlayer.posY = 500;

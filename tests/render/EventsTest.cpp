@@ -1,66 +1,44 @@
-// The game window's events pushed into a real SDL queue and read into the input record:
-// function keys, the chat line and its characters, firing, focus, quitting and the host's
-// kick.
-#include "GlWindow.h"
+// The game window's events pushed into a real SDL queue, read into the input record and
+// handled: function keys, focus, the chat line and its characters, firing, quitting and the
+// host's kick.
+#include "RenderSupport.h"
 
 #include "game/Input.h"
-#include "game/Jeu.h"
 #include "game/Protocole.h"
-#include "net/Reseau.h"
-#include "platform/Saisie.h"
 
 #include "../support/JeuFixture.h"
-#include "../support/StdoutCapture.h"
 
 #include <cmath>
-#include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
-// Pushes one event of `type`, its other fields set by `fill`.
-template <class F> void push(uint8_t type, F fill) {
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = type;
-    fill(e);
-    ASSERT_EQ(SDL_PushEvent(&e), 0) << SDL_GetError();
+using Types = std::vector<int32_t>;
+
+// An event as the window queues it: a key (Shift held or not), a click, a focus change
+// (value: gain << 8 | state) or the close button.
+struct Ev {
+    uint8_t type;
+    int32_t value;
+    bool shift = false;
+};
+Ev key(int32_t sym, bool shift = false) {
+    return {SDL_KEYDOWN, sym, shift};
 }
 
-// Keys pressed, Shift held or not as each went down.
-void pushKeys(std::initializer_list<int32_t> syms, bool shift = false) {
-    for (int32_t sym : syms)
-        push(SDL_KEYDOWN, [&](SDL_Event& e) {
-            e.key.state = SDL_PRESSED;
-            e.key.keysym.sym = static_cast<SDLKey>(sym);
-            e.key.keysym.mod = shift ? KMOD_LSHIFT : KMOD_NONE;
-        });
-}
+struct Events : GlWindowTest {
+    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
+    std::unique_ptr<Reseau> reseau{new Reseau()};
+    platform::Saisie input;
+    Message last = {};
 
-void pushClick(uint8_t button) {
-    push(SDL_MOUSEBUTTONDOWN, [&](SDL_Event& e) {
-        e.button.button = button;
-        e.button.state = SDL_PRESSED;
-    });
-}
-
-void pushFocus(uint8_t gain, uint8_t state) {
-    push(SDL_ACTIVEEVENT, [&](SDL_Event& e) {
-        e.active.gain = gain;
-        e.active.state = state;
-    });
-}
-
-class Events : public GlWindowTest {
-  protected:
     void SetUp() override {
         GlWindowTest::SetUp();
         if (IsSkipped()) return;
-        // The window's own focus changes must not mix with the events a test pushes.
+        // The window's own focus changes must not mix with those a test pushes (which SDL
+        // queues whatever this setting).
         SDL_EventState(SDL_ACTIVEEVENT, SDL_IGNORE);
-        dropWindowEvents();
+        for (SDL_Event e; SDL_PollEvent(&e);) {
+        }
         jeu->reseau = reseau.get();
         stopRequested = 0;
         platform::clearSaisie(input);
@@ -69,116 +47,109 @@ class Events : public GlWindowTest {
         stopRequested = 0;
         GlWindowTest::TearDown();
     }
-
     // The game loop's event step: the window's queue into the record, then the handling.
-    bool handleEvents(Jeu& game) {
+    bool handle(std::initializer_list<Ev> events) {
+        for (const Ev& ev : events) {
+            SDL_Event e;
+            memset(&e, 0, sizeof e);
+            e.type = ev.type;
+            e.key.keysym.sym = SDLKey(ev.value);
+            e.key.keysym.mod = ev.shift ? KMOD_LSHIFT : KMOD_NONE;
+            if (ev.type == SDL_MOUSEBUTTONDOWN) e.button.button = uint8_t(ev.value);
+            if (ev.type == SDL_ACTIVEEVENT)
+                e.active = {SDL_ACTIVEEVENT, uint8_t(ev.value >> 8), uint8_t(ev.value)};
+            EXPECT_EQ(SDL_PushEvent(&e), 0) << SDL_GetError();
+        }
         platform::readEvents(input);
-        return ::handleEvents(game, input);
+        return handleEvents(*jeu, input);
     }
-
-    static void dropWindowEvents() {
-        SDL_Event e;
-        for (int i = 0; i < 1000 && SDL_PollEvent(&e); ++i) {
-        }
-    }
-
     // Types of the messages the game posted to itself, oldest first.
-    std::vector<int32_t> posted() {
-        std::vector<int32_t> types;
-        Message m;
-        for (int i = 0; i < QUEUE_SLOTS && reseau->nextMessage(m) == 0; ++i) {
-            types.push_back(m.type);
-            last = m;
-        }
+    Types posted() {
+        Types types;
+        for (int i = 0; i < QUEUE_SLOTS && reseau->nextMessage(last) == 0; ++i)
+            types.push_back(last.type);
         return types;
     }
-
-    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
-    std::unique_ptr<Reseau> reseau{new Reseau()};
-    platform::Saisie input;
-    Message last = {};
 };
 
-using Types = std::vector<int32_t>;
-
-} // namespace
-
-TEST_F(Events, FunctionKeysToggleTheMouseShowScoresAndStop) {
-    EXPECT_TRUE(handleEvents(*jeu)); // nothing queued
-    pushKeys({SDLK_ESCAPE});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 0);
-    pushKeys({SDLK_F2, SDLK_ESCAPE, SDLK_ESCAPE});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-
-    pushKeys({SDLK_TAB, SDLK_F1, SDLK_a}); // a letter without the chat line does nothing
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(posted(), (Types{MSG_SHOW_SCORES, MSG_SHOW_SCORES}));
-    EXPECT_EQ(last.argument, 0);
-    EXPECT_EQ(jeu->texte.chatActive, 0);
-
-    // F6 and the window's close button stop at once; what follows waits in the queue.
-    pushKeys({SDLK_F6, SDLK_TAB});
-    EXPECT_FALSE(handleEvents(*jeu));
-    EXPECT_EQ(posted(), Types{});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(posted(), Types{MSG_SHOW_SCORES});
-    push(SDL_QUIT, [](SDL_Event&) {});
-    pushKeys({SDLK_ESCAPE});
-    EXPECT_FALSE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 0);
-}
-
-TEST_F(Events, ChatLineTakesTheCharacterTableAndSaysItsText) {
-    pushKeys({SDLK_RETURN});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->chatOpen, 1);
-    EXPECT_EQ(jeu->mouseCaptured, 0);
-    EXPECT_EQ(jeu->texte.chatActive, 1);
-
-    pushKeys({SDLK_h, SDLK_e, SDLK_SPACE, SDLK_4, SDLK_2, SDLK_1, SDLK_COMMA, SDLK_BACKQUOTE,
-              SDLK_PERIOD, SDLK_KP7, SDLK_MINUS, SDLK_UP});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_STREQ(jeu->texte.chatText, "he '$?!.7");
-    pushKeys({SDLK_a, SDLK_1, SDLK_4, SDLK_SPACE, SDLK_COMMA, SDLK_KP0, SDLK_z, SDLK_BACKSPACE},
-             true);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_STREQ(jeu->texte.chatText, "he '$?!.7A14 ?0");
-
-    // The key table still acts while typing: the mouse toggles, the line stays open.
-    pushKeys({SDLK_ESCAPE, SDLK_TAB});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-    EXPECT_EQ(jeu->chatOpen, 1);
-    EXPECT_EQ(posted(), Types{MSG_SHOW_SCORES});
-
-    pushKeys({SDLK_RETURN});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->chatOpen, 0);
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-    EXPECT_EQ(jeu->texte.chatActive, 0);
-    EXPECT_EQ(posted(), Types{MSG_SAY});
-    EXPECT_EQ(last.argument, jeu->localPlayer.id);
-    EXPECT_STREQ(reinterpret_cast<const char*>(last.payload), "he '$?!.7A14 ?0");
-
-    // An empty line closes without a word and takes the mouse back.
-    pushKeys({SDLK_RETURN, SDLK_BACKSPACE, SDLK_RETURN});
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->chatOpen, 0);
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-    EXPECT_EQ(posted(), Types{});
-
-    // A full line keeps its first 39 characters.
-    pushKeys({SDLK_RETURN});
+TEST_F(Events, KeysAndFocusSteerTheMouseTheScoresTheChatLineAndTheEnd) {
+    const Ev f6 = key(SDLK_F6), tab = key(SDLK_TAB), ret = key(SDLK_RETURN);
+    const struct {
+        std::initializer_list<Ev> events;
+        bool goesOn;
+        int32_t captured;
+        uint8_t chat;
+        Types posted;
+        const char* line; // the chat line so far
+    } steps[] = {
+        {{}, true, 1, 0, {}, ""},
+        {{key(SDLK_ESCAPE)}, true, 0, 0, {}, ""},
+        {{key(SDLK_F2), key(SDLK_ESCAPE), key(SDLK_ESCAPE)}, true, 1, 0, {}, ""},
+        {{tab, key(SDLK_F1), key(SDLK_a)}, true, 1, 0, {MSG_SHOW_SCORES, MSG_SHOW_SCORES}, ""},
+        // F6 and the close button stop at once; what follows waits in the record.
+        {{f6, tab}, false, 1, 0, {}, ""},
+        {{}, true, 1, 0, {MSG_SHOW_SCORES}, ""},
+        {{{SDL_QUIT, 0}, key(SDLK_ESCAPE)}, false, 1, 0, {}, ""},
+        {{}, true, 0, 0, {}, ""},
+        // Keyboard focus or activity set the capture; the mouse entering alone does not.
+        {{{SDL_ACTIVEEVENT, 1 << 8 | SDL_APPMOUSEFOCUS}}, true, 0, 0, {}, ""},
+        {{{SDL_ACTIVEEVENT, 1 << 8 | SDL_APPACTIVE}}, true, 1, 0, {}, ""},
+        {{{SDL_ACTIVEEVENT, SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS}}, true, 0, 0, {}, ""},
+        // The chat line frees the mouse; Shift counts as each key went down.
+        {{ret,
+          key(SDLK_h),
+          key(SDLK_e),
+          key(SDLK_SPACE),
+          key(SDLK_4),
+          key(SDLK_2),
+          key(SDLK_1),
+          key(SDLK_COMMA),
+          key(SDLK_BACKQUOTE),
+          key(SDLK_PERIOD),
+          key(SDLK_KP7),
+          key(SDLK_MINUS),
+          key(SDLK_UP),
+          key(SDLK_a, true),
+          key(SDLK_1, true),
+          key(SDLK_4, true),
+          key(SDLK_SPACE, true),
+          key(SDLK_COMMA, true),
+          key(SDLK_KP0, true),
+          key(SDLK_z, true),
+          key(SDLK_BACKSPACE, true)},
+         true,
+         0,
+         1,
+         {},
+         "he '$?!.7A14 ?0"},
+        // The key table still acts while typing; focus back keeps the line open.
+        {{key(SDLK_ESCAPE), tab}, true, 1, 1, {MSG_SHOW_SCORES}, "he '$?!.7A14 ?0"},
+        {{{SDL_ACTIVEEVENT, 0 << 8 | SDL_APPINPUTFOCUS}}, true, 0, 1, {}, "he '$?!.7A14 ?0"},
+        {{ret}, true, 1, 0, {MSG_SAY}, "he '$?!.7A14 ?0"}, // kept until the line opens again
+        // An empty line is not said; either way the mouse is taken back.
+        {{ret, key(SDLK_BACKSPACE), ret}, true, 1, 0, {}, ""},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << (&s - steps));
+        EXPECT_EQ(handle(s.events), s.goesOn);
+        EXPECT_EQ(std::make_pair(jeu->mouseCaptured, jeu->chatOpen),
+                  std::make_pair(s.captured, s.chat));
+        EXPECT_EQ(posted(), s.posted);
+        EXPECT_STREQ(jeu->texte.chatText, s.line);
+    }
+    // What was said, and a full line keeps 39 characters.
+    handle({ret});
     for (int i = 0; i < 45; ++i)
-        pushKeys({SDLK_b}, true); // Shift still held
-    pushKeys({SDLK_RETURN});
-    EXPECT_TRUE(handleEvents(*jeu));
+        handle({key(SDLK_b, true)});
+    handle({ret});
     EXPECT_EQ(posted(), Types{MSG_SAY});
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(last.payload)), std::string(39, 'B'));
+    EXPECT_EQ(std::string((const char*)last.payload), std::string(39, 'B'));
+
+    // A kicked client says so and stops before reading anything.
+    stopRequested = 1;
+    EXPECT_EQ(testsupport::printedBy([&] { EXPECT_FALSE(handle({tab})); }),
+              "L'hote vous a expulse de la partie\n");
+    EXPECT_EQ(posted(), Types{});
 }
 
 TEST_F(Events, LeftClickFiresOnlyOnceTheCooldownIsBelowZero) {
@@ -187,79 +158,32 @@ TEST_F(Events, LeftClickFiresOnlyOnceTheCooldownIsBelowZero) {
     Joueur& me = jeu->localPlayer;
     me.yaw = 90;
     me.pitch = 10;
-    const int32_t slot = jeu->tir.nextSlot;
-
     jeu->fireCooldown = 0;
-    pushClick(SDL_BUTTON_LEFT);
-    EXPECT_TRUE(handleEvents(*jeu));
+    handle({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT}});
     jeu->fireCooldown = -1;
-    pushClick(SDL_BUTTON_RIGHT);
-    pushClick(SDL_BUTTON_MIDDLE);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->tir.nextSlot, slot);
+    handle({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT}, {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE}});
+    EXPECT_EQ(jeu->tir.nextSlot, 0);
     EXPECT_TRUE(host.quiet());
-
     // Neither the chat line, nor a free mouse, nor death holds a shot back; the cooldown does.
     jeu->chatOpen = 1;
     jeu->mouseCaptured = 0;
     me.dead = 1;
-    pushClick(SDL_BUTTON_LEFT);
-    pushClick(SDL_BUTTON_LEFT);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->tir.nextSlot, (slot + 1) % TIR_SLOTS);
-    EXPECT_EQ(jeu->fireCooldown, FIRE_COOLDOWN);
-
+    handle({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT}, {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT}});
+    EXPECT_EQ(std::make_pair(jeu->tir.nextSlot, jeu->fireCooldown),
+              std::make_pair(1, FIRE_COOLDOWN));
     const double a = 90 * 3.1418 / 180, b = 10 * 3.1418 / 180;
     const double expected[6] = {1000, 1000, 117, cos(a) * 10000, sin(a) * 10000, tan(b) * 10000};
-    const Balle& bullet = jeu->tir.balles[slot];
+    const Balle& bullet = jeu->tir.balles[0];
     const double got[6] = {bullet.x, bullet.y, bullet.z, bullet.dx, bullet.dy, bullet.dz};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_NEAR(got[i], expected[i], 1e-6) << i;
-    EXPECT_EQ(bullet.owner, HOST_ID);
-
     Message frame;
     ASSERT_TRUE(host.read(frame));
-    EXPECT_EQ(frame.type, MSG_SHOT);
-    EXPECT_EQ(frame.argument, HOST_ID);
-    double sent[6];
-    memcpy(sent, frame.payload, sizeof sent);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_NEAR(sent[i], expected[i], 1e-6) << i;
+    EXPECT_EQ(std::make_tuple(frame.type, frame.argument, bullet.owner),
+              std::make_tuple(int32_t(MSG_SHOT), HOST_ID, HOST_ID));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(got[i], expected[i], 1e-6) << i;
+        EXPECT_NEAR(testsupport::doubleAt(frame, 8 * i), expected[i], 1e-6) << i;
+    }
     EXPECT_TRUE(host.quiet()) << "one shot for two clicks";
 }
 
-TEST_F(Events, InputFocusOrActivitySetTheCaptureMouseFocusAloneDoesNot) {
-    SDL_EventState(SDL_ACTIVEEVENT, SDL_ENABLE);
-    const struct {
-        uint8_t gain, state;
-        int32_t captured;
-    } steps[] = {{0, SDL_APPINPUTFOCUS, 0},
-                 {1, SDL_APPMOUSEFOCUS, 0},
-                 {1, SDL_APPACTIVE, 1},
-                 {0, SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS, 0}};
-    for (const auto& step : steps) {
-        pushFocus(step.gain, step.state);
-        EXPECT_TRUE(handleEvents(*jeu));
-        EXPECT_EQ(jeu->mouseCaptured, step.captured) << int(step.gain) << " " << int(step.state);
-    }
-    // Focus back while typing: captured again, and the chat line stays open.
-    jeu->chatOpen = 1;
-    pushFocus(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(jeu->mouseCaptured, 1);
-    EXPECT_EQ(jeu->chatOpen, 1);
-}
-
-TEST_F(Events, KickedClientSaysSoAndStopsBeforeReadingEvents) {
-    stopRequested = 1;
-    pushKeys({SDLK_TAB});
-    testsupport::StdoutCapture capture;
-    capture.start();
-    const bool goesOn = handleEvents(*jeu);
-    EXPECT_EQ(capture.stop(), "L'hote vous a expulse de la partie\n");
-    EXPECT_FALSE(goesOn);
-    EXPECT_EQ(posted(), Types{});
-    stopRequested = 0;
-    EXPECT_TRUE(handleEvents(*jeu));
-    EXPECT_EQ(posted(), Types{MSG_SHOW_SCORES});
-}
+} // namespace

@@ -1,15 +1,15 @@
-// Game records without a window, driven by input records, and a raw socket on 127.0.0.1
-// that plays the other end of a game's connection. Every read is bounded.
+// Games without a window, for tests and fuzz targets: the record, the payloads of its
+// frames, and a raw socket on 127.0.0.1 playing the other end of its connection. Every read
+// is bounded.
 #pragma once
 #include <algorithm>
-#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "game/Input.h"
 #include "game/Jeu.h"
 #include "net/Reseau.h"
 #include "platform/Saisie.h"
@@ -20,22 +20,13 @@ namespace testsupport {
 constexpr int32_t FIXTURE_WIDTH = 800;
 constexpr int32_t FIXTURE_HEIGHT = 600;
 
-// No key held, and the cursor on the fixed point the game puts it back to: no mouse motion.
+// No key held, the cursor on the window's fixed point: no mouse motion.
 inline platform::Saisie stillInput() {
     platform::Saisie input;
     platform::clearSaisie(input);
     input.cursorX = FIXTURE_WIDTH / 2;
     input.cursorY = FIXTURE_HEIGHT / 2;
     return input;
-}
-
-// What the window does after a simulation step: a held cursor goes back to the fixed point.
-inline void placeCursor(const Jeu& jeu, platform::Saisie& input) {
-    int32_t x = 0;
-    int32_t y = 0;
-    if (!heldCursorPoint(jeu, x, y)) return;
-    input.cursorX = x;
-    input.cursorY = y;
 }
 
 // Empty map, bullets, messages and snapshots; the record is large, so it lives on the heap.
@@ -48,22 +39,19 @@ inline std::unique_ptr<Jeu> blankJeu() {
     return jeu;
 }
 
-// The local player is the host (7), alive with 75 points at (1000, 1000) looking along +x,
-// mouse captured, chat closed, every remote slot absent, no transport.
+// In play in an 800 x 600 window: the local player is the host (7), alive with 75 points at
+// (1000, 1000) looking along +x, mouse captured, every remote slot absent, no transport.
 inline std::unique_ptr<Jeu> makeTestJeu() {
     std::unique_ptr<Jeu> jeu = blankJeu();
     jeu->options.width = FIXTURE_WIDTH;
     jeu->options.height = FIXTURE_HEIGHT;
-    jeu->options.verticalSensitivity = 100;
-    jeu->options.horizontalSensitivity = 100;
+    jeu->options.verticalSensitivity = jeu->options.horizontalSensitivity = 100;
     jeu->mouseCaptured = 1;
-    jeu->chatOpen = 0;
     jeu->deathTimer = DEATH_TIMER_ALIVE;
     Joueur& me = jeu->localPlayer;
     me.id = HOST_ID;
     me.health = 75.0;
-    me.posX = 1000.0;
-    me.posY = 1000.0;
+    me.posX = me.posY = 1000.0;
     for (int32_t k = 0; k < MAX_PLAYERS; ++k) {
         jeu->remotePlayers[k].id = k;
         jeu->remotePlayers[k].state = PLAYER_ABSENT;
@@ -71,31 +59,45 @@ inline std::unique_ptr<Jeu> makeTestJeu() {
     return jeu;
 }
 
+// As initGame leaves a game on transport `reseau`, on map "salle.map".
+inline std::unique_ptr<Jeu> networkJeu(Reseau& reseau, const char* pseudo, int32_t colour) {
+    std::unique_ptr<Jeu> jeu = blankJeu();
+    jeu->reseau = &reseau;
+    snprintf(jeu->options.pseudo, sizeof jeu->options.pseudo, "%s", pseudo);
+    jeu->options.colour = colour;
+    jeu->options.smoothRemotePlayers = 1;
+    snprintf(jeu->mapName, sizeof jeu->mapName, "salle.map");
+    stopRequested = 0;
+    initPlayers(*jeu);
+    return jeu;
+}
+
+// The newest line of the message list, "" when none shows.
+inline std::string lastMessage(const Jeu& jeu) {
+    const int32_t slot = (jeu.texte.next + TEXTE_SLOTS - 1) % TEXTE_SLOTS;
+    return jeu.texte.rows[slot] == -1 ? std::string() : std::string(jeu.texte.lines[slot]);
+}
+
 struct Payload {
     uint8_t bytes[PAYLOAD_SIZE] = {};
 };
-
 inline Payload text(const std::string& s) {
     Payload p;
     memcpy(p.bytes, s.data(), std::min(s.size(), size_t(PAYLOAD_SIZE)));
     return p;
 }
-
 inline Payload doubles(std::initializer_list<double> values) {
     Payload p;
     memcpy(p.bytes, values.begin(), values.size() * sizeof(double));
     return p;
 }
-
 inline double doubleAt(const Message& m, size_t at = 0) {
     double v;
     memcpy(&v, m.payload + at, sizeof v);
     return v;
 }
-
 inline std::string textOf(const Message& m) {
-    const char* t = reinterpret_cast<const char*>(m.payload);
-    return std::string(t, strnlen(t, PAYLOAD_SIZE));
+    return std::string((const char*)m.payload, strnlen((const char*)m.payload, PAYLOAD_SIZE));
 }
 
 // Two connected ends on 127.0.0.1; false (both invalid or closed) when that failed.
@@ -112,7 +114,7 @@ inline bool loopbackPair(platform::TcpSocket& a, platform::TcpSocket& b) {
     return false;
 }
 
-// One raw end of a connection, speaking whole frames.
+// One raw end of a connection, speaking whole frames with rising sequence words.
 class FramePeer {
   public:
     platform::TcpSocket socket;
@@ -122,7 +124,6 @@ class FramePeer {
         if (reseau_ != nullptr) reseau_->stopNetwork();
         platform::closeSocket(socket);
     }
-
     // Starts `reseau` as a client connected to this peer. True when connected.
     bool connect(Reseau& reseau) {
         platform::TcpSocket client;
@@ -131,8 +132,6 @@ class FramePeer {
         reseau_ = &reseau;
         return true;
     }
-
-    // Rising sequence words, never 0: the receiver drops none of them.
     void send(int32_t type, int32_t argument, const Payload& p = Payload()) {
         Message m = {++sequence, type, argument, 0, {}};
         memcpy(m.payload, p.bytes, PAYLOAD_SIZE);
@@ -145,12 +144,10 @@ class FramePeer {
     }
     // The game sends synchronously, so a short wait is enough to see that nothing came.
     bool quiet() { return platform::waitReadable(socket, 50) != 0; }
-
     // Every frame that comes within `waitMs` of the one before.
     std::vector<Message> drain(int32_t waitMs = 100) {
         std::vector<Message> frames;
-        Message m;
-        while (frames.size() < 500 && read(m, waitMs))
+        for (Message m; frames.size() < 500 && read(m, waitMs);)
             frames.push_back(m);
         return frames;
     }
