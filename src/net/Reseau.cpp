@@ -247,19 +247,20 @@ int32_t Reseau::waitForClient(TcpSocket server) {
 // then end them as any other, and the game is told that the player left. The announce limit
 // counts only while the game reads the queue: before that nobody could recognise anyone.
 void Reseau::closeIdleConnections() {
-    const uint32_t now = platform::ticks();
     const bool gameReads = consumer.load() != nullptr;
     Guard g(sendLock);
+    const uint32_t now = platform::ticks();
     for (Connexion& link : connexions) {
         if (!link.connected.isSet() || !link.socket.valid()) continue;
-        uint32_t quietFor;
-        uint32_t limit;
+        // Signed: a receive thread may stamp a frame after `now` was read.
+        int32_t quietFor;
+        int32_t limit;
         if (link.recognised.load()) {
-            quietFor = now - link.lastHeard.load();
+            quietFor = static_cast<int32_t>(now - link.lastHeard.load());
             limit = SILENCE_LIMIT_MS;
         } else {
             if (!gameReads) link.welcomedAt = now;
-            quietFor = now - link.welcomedAt;
+            quietFor = static_cast<int32_t>(now - link.welcomedAt);
             limit = ANNOUNCE_LIMIT_MS;
         }
         if (quietFor >= limit) platform::shutdownSocket(link.socket);
