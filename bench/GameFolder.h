@@ -8,9 +8,9 @@
 #include <iterator>
 #include <string>
 
-#include "../tests/support/TempFolder.h"
+#include "kit/TempFolder.h"
 
-namespace testsupport {
+namespace kit {
 
 // The settings a test cares about; the rest are the game's usual values.
 struct GameSettings {
@@ -88,4 +88,4 @@ class GameFolder {
     int32_t mapCount_ = 0; // one name per tag in the map list
 };
 
-} // namespace testsupport
+} // namespace kit

@@ -23,7 +23,7 @@
 
 extern char** environ;
 
-namespace testsupport {
+namespace kit {
 
 class LiveProcess {
   public:
@@ -265,4 +265,4 @@ class LiveProcess {
     bool ended_ = false;
 };
 
-} // namespace testsupport
+} // namespace kit

@@ -86,7 +86,7 @@ bool joinClients(Host& h) {
     for (int32_t i = 0; i < CLIENTS; ++i) {
         char name[16];
         snprintf(name, sizeof name, "client%d", i);
-        if (!h.peers[i].join(static_cast<uint16_t>(port), name, i)) return false;
+        if (h.peers[i].join(port, name, i) < 0) return false;
     }
     Jeu& jeu = *h.jeu;
     for (int32_t round = 0; round < 400; ++round) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "kit/TempFolder.h"
+
 namespace fuzzsupport {
 
 // The game prints a great deal; libFuzzer reports on standard error, which stays.
@@ -30,77 +32,15 @@ inline void require(bool holds, const char* what) {
     abort();
 }
 
-// One scratch folder per process, in memory when /dev/shm exists. The target enters it
-// only while it runs an input, so libFuzzer's relative paths (corpus, artifacts) keep
-// meaning what they meant on its command line.
-class GameFolder {
-  public:
-    GameFolder() {
-        char pattern[] = "/dev/shm/bv-fuzz-XXXXXX";
-        char fallback[] = "/tmp/bv-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) made = mkdtemp(fallback);
-        if (made == nullptr) {
-            perror("mkdtemp");
-            abort();
-        }
-        path_ = made;
-        folder_ = open(made, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        home_ = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder_ < 0 || home_ < 0) abort();
-    }
-    ~GameFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    GameFolder(const GameFolder&) = delete;
-    GameFolder& operator=(const GameFolder&) = delete;
-
-    void enter() const {
-        if (fchdir(folder_) != 0) abort();
-    }
-    void leave() const {
-        if (fchdir(home_) != 0) abort();
-    }
-    // Writes a file inside the folder, whatever the current directory.
-    void write(const char* name, const void* bytes, size_t size) const {
-        const int fd = openat(folder_, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0) abort();
-        const char* at = static_cast<const char*>(bytes);
-        while (size > 0) {
-            const ssize_t put = ::write(fd, at, size);
-            if (put <= 0) abort();
-            at += put;
-            size -= static_cast<size_t>(put);
-        }
-        close(fd);
-    }
-    void write(const char* name, const char* text) const { write(name, text, strlen(text)); }
-    void remove(const char* name) const { unlinkat(folder_, name, 0); }
-
-  private:
-    std::string path_;
-    int folder_ = -1;
-    int home_ = -1;
-};
-
-// The process's folder: made at first use, removed when the fuzzer exits normally.
-inline const GameFolder& gameFolder() {
-    static const GameFolder folder;
-    return folder;
+// One scratch folder per process, in memory when /dev/shm exists; removed when the fuzzer
+// exits normally. A target works inside it (kit::WorkingFolder) only while it runs an input,
+// so libFuzzer's relative paths (corpus, artifacts) keep meaning what they meant.
+inline const kit::TempFolder& gameFolder() {
+    static const kit::TempFolder shm("/dev/shm");
+    static const kit::TempFolder tmp("/tmp");
+    require(shm.ok() || tmp.ok(), "a scratch folder");
+    return shm.ok() ? shm : tmp;
 }
-
-// Runs the current input inside the folder and comes back out, even on an early return.
-class Inside {
-  public:
-    explicit Inside(const GameFolder& folder) : folder_(folder) { folder_.enter(); }
-    ~Inside() { folder_.leave(); }
-    Inside(const Inside&) = delete;
-    Inside& operator=(const Inside&) = delete;
-
-  private:
-    const GameFolder& folder_;
-};
 
 // Inputs holding several files separate them with this line.
 constexpr char PART_SEPARATOR[] = "\n====\n";

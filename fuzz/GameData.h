@@ -18,7 +18,7 @@ constexpr char SALLE_MAP[] = "<apparition> (2,2) (2,5) (5,6)\n"
 constexpr char TOUR_MAP[] = "<apparition> (6,1)\n<mur> (h,0,0,9)(0,5) (v,0,0,9)(0,5)\n"
                             "<fin>\n\n\n";
 
-inline void writeGameData(const GameFolder& folder) {
+inline void writeGameData(const kit::TempFolder& folder) {
     folder.write("salle.map", SALLE_MAP);
     folder.write("tour.map", TOUR_MAP);
     folder.write("liste des maps.list", "<salle.map> <tour.map>");

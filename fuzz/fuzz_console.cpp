@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "../tests/support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 #include "FuzzSupport.h"
 #include "GameData.h"
 #include "console/Commande.h"
@@ -20,7 +20,7 @@ namespace {
 // Each command takes at least one byte of input; this only bounds a broken reader.
 constexpr int32_t MAX_COMMANDS = 100000;
 
-const fuzzsupport::GameFolder* folder = nullptr;
+const kit::TempFolder* folder = nullptr;
 Console* console = nullptr;
 
 // One command as the console runs it (but for start), then the game thread's next frame,
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     folder = &fuzzsupport::gameFolder();
     fuzzsupport::writeGameData(*folder);
     console = new Console();
-    fuzzsupport::Inside inside(*folder);
+    kit::WorkingFolder inside(folder->path());
     readListFile("liste des maps.list", console->mapNames, console->mapCount);
     fillDefaultOptions(console->options);
     console->started = 1;
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FILE* const keyboard = stdin;
     stdin = input;
     {
-        fuzzsupport::Inside inside(*folder);
-        std::unique_ptr<Jeu> jeu = testsupport::networkJeu(console->reseau, "hote", 0);
+        kit::WorkingFolder inside(folder->path());
+        std::unique_ptr<Jeu> jeu = kit::networkJeu(console->reseau, "hote", 0);
         ConsoleLoop loop;
         fillDefaultOptions(loop.workingCopy);
         Commande c;

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <memory>
 
-#include "../tests/support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 #include "FuzzSupport.h"
 #include "GameData.h"
 #include "game/Jeu.h"
@@ -28,12 +28,12 @@ namespace {
 constexpr size_t HEADER_SIZE = 4;
 constexpr int32_t BATCH_MAX = 8;
 
-const fuzzsupport::GameFolder* folder = nullptr;
+const kit::TempFolder* folder = nullptr;
 Map* arena = nullptr;   // salle.map loaded once, copied into every game
 platform::Saisie still; // no key, the cursor on the fixed point of an 800 x 600 window: no look
 
 std::unique_ptr<Jeu> makeGame(Reseau& reseau, bool host, int32_t ownNumber) {
-    std::unique_ptr<Jeu> jeu = testsupport::blankJeu();
+    std::unique_ptr<Jeu> jeu = kit::blankJeu();
     jeu->reseau = &reseau;
     snprintf(jeu->options.pseudo, sizeof jeu->options.pseudo, "moi");
     jeu->options.colour = 2;
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     still.cursorX = 400;
     still.cursorY = 300;
     arena = new Map();
-    fuzzsupport::Inside inside(*folder);
+    kit::WorkingFolder inside(folder->path());
     TexturesMap none; // no window: nothing is uploaded
     if (loadPlayMap(*arena, none, "salle.map", 0) != 0) abort();
     return 0;
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t frameTime = data[2];
     const int32_t batch = 1 + data[3] % BATCH_MAX;
 
-    fuzzsupport::Inside inside(*folder);
+    kit::WorkingFolder inside(folder->path());
     std::unique_ptr<Reseau> reseau(new Reseau());
     reseau->host = host ? 1 : 0;
     std::unique_ptr<Jeu> jeu = makeGame(*reseau, host, ownNumber);

@@ -16,7 +16,7 @@ namespace {
 
 const char* const MAP_FILE = "carte.map";
 
-const fuzzsupport::GameFolder* folder = nullptr;
+const kit::TempFolder* folder = nullptr;
 Map* map = nullptr;
 TexturesMap* textures = nullptr; // stays empty: no window
 
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzsupport::Part parts[3];
     fuzzsupport::splitParts(data + 1, size - 1, parts, 3);
     writeFiles(parts);
-    fuzzsupport::Inside inside(*folder);
+    kit::WorkingFolder inside(folder->path());
     *map = Map{}; // nothing carried over from the previous input
 
     map->printElements(MAP_FILE);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "../tests/support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 #include "FuzzSupport.h"
 #include "game/Jeu.h"
 #include "game/Simulation.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-const fuzzsupport::GameFolder* folder = nullptr;
+const kit::TempFolder* folder = nullptr;
 
 // The pseudo as text: the bytes after its terminator mean nothing.
 bool sameOptions(const Options& a, const Options& b) {
@@ -28,7 +28,7 @@ bool sameOptions(const Options& a, const Options& b) {
 
 // One simulation step with these settings and the mouse away from the fixed point.
 void playOneFrame(const Options& o) {
-    std::unique_ptr<Jeu> jeu = testsupport::blankJeu();
+    std::unique_ptr<Jeu> jeu = kit::blankJeu();
     jeu->options = o;
     jeu->maxFps = o.maxFps;
     jeu->mouseCaptured = 1;
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using fuzzsupport::require;
     folder->write(OPTIONS_FILE_NAME, data, size);
-    fuzzsupport::Inside inside(*folder);
+    kit::WorkingFolder inside(folder->path());
 
     Options loaded;
     memset(&loaded, 0xA5, sizeof loaded);

@@ -71,7 +71,7 @@ struct Crowd {
         for (int32_t i = 0; i < PEERS; ++i) {
             char name[16];
             snprintf(name, sizeof name, "robot%d", i);
-            if (!peers[i].join(port, name, i)) return false;
+            if (peers[i].join(port, name, i) < 0) return false;
         }
         for (bench::Peer& p : peers)
             if (platform::startThread(drainEntry, &p) != 0) return false;
@@ -95,7 +95,7 @@ struct Crowd {
 
 int main(int argc, char** argv) {
     const int32_t seconds = argc > 1 ? atoi(argv[1]) : 10;
-    testsupport::GameSettings settings;
+    kit::GameSettings settings;
     settings.pseudo = "hote";
     settings.maxFps = 300;
     settings.width = argc > 3 ? atoi(argv[2]) : 640;
@@ -104,9 +104,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: bench_cpu [seconds] [width height]\n");
         return 2;
     }
-    testsupport::GameFolder folder(settings);
+    kit::GameFolder folder(settings);
     const uint16_t port = bench::freePort();
-    testsupport::LiveProcess game;
+    kit::LiveProcess game;
     if (!folder.ok() || port == 0 ||
         !game.start(BV_GAME_EXE, {}, folder.path(), {"SDL_AUDIODRIVER=dummy"}) ||
         !game.waitFor("\n>>>", STARTUP_MS)) {

@@ -103,7 +103,7 @@ bool awaitShot(bench::Peer& to, int32_t shooter, double mark) {
 std::vector<double> relays(uint16_t port, int32_t samples) {
     std::vector<double> times;
     bench::Peer shooter, watcher;
-    if (!shooter.join(port, "tireur", 1) || !watcher.join(port, "temoin", 2) ||
+    if (shooter.join(port, "tireur", 1) < 0 || watcher.join(port, "temoin", 2) < 0 ||
         !awaitMap(shooter) || !awaitMap(watcher)) {
         fprintf(stderr, "bench_latency: the peers could not join the host\n");
         return times;
@@ -111,7 +111,7 @@ std::vector<double> relays(uint16_t port, int32_t samples) {
     Pause pause;
     for (int32_t i = -50; i < samples; ++i) { // the first 50 warm up
         pause.between();
-        shooter.drain();
+        shooter.drain(0);
         const double mark = 1000.0 + i;
         const Clock::time_point start = Clock::now();
         sendShot(shooter, mark);
@@ -165,7 +165,7 @@ uint16_t startHeadlessHost() {
 }
 
 // The real game, hosting from its console in a game folder of its own.
-uint16_t startGameHost(testsupport::LiveProcess& game, const testsupport::GameFolder& folder) {
+uint16_t startGameHost(kit::LiveProcess& game, const kit::GameFolder& folder) {
     const uint16_t port = bench::freePort();
     if (!folder.ok() || port == 0 ||
         !game.start(BV_GAME_EXE, {}, folder.path(), {"SDL_AUDIODRIVER=dummy"}) ||
@@ -195,7 +195,7 @@ void printLine(const char* what, const std::vector<double>& t) {
 int main(int argc, char** argv) {
     const int32_t samples = argc > 1 ? atoi(argv[1]) : 1000;
     const bool headless = argc == 3 && strcmp(argv[2], "headless") == 0;
-    testsupport::GameSettings settings;
+    kit::GameSettings settings;
     settings.pseudo = "hote";
     settings.maxFps = 300;
     settings.width = argc > 3 ? atoi(argv[2]) : 160;
@@ -204,8 +204,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: bench_latency [samples] [width height | headless]\n");
         return 2;
     }
-    testsupport::GameFolder folder(settings);
-    testsupport::LiveProcess game;
+    kit::GameFolder folder(settings);
+    kit::LiveProcess game;
     const uint16_t port = headless ? startHeadlessHost() : startGameHost(game, folder);
     if (port == 0) return 1;
     const std::vector<double> raw = roundTrips(samples);

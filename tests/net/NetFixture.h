@@ -7,7 +7,7 @@
 #include <functional>
 #include <initializer_list>
 
-#include "../support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 
 #include "game/Protocole.h"
 #include "net/Reseau.h"
@@ -128,7 +128,7 @@ class NetFixture : public ::testing::Test {
         s = connectTo(port);
         Message welcome;
         if (readFrame(s, welcome) != 0 || welcome.type != MSG_ASSIGN_ID) return -1;
-        return static_cast<int32_t>(testsupport::doubleAt(welcome));
+        return static_cast<int32_t>(kit::doubleAt(welcome));
     }
 
     // `count` clients joined in slot order.
@@ -140,7 +140,7 @@ class NetFixture : public ::testing::Test {
     // Starts the transport as a client of a raw host socket, which is returned.
     TcpSocket startClient() {
         TcpSocket client, hostSide;
-        if (testsupport::loopbackPair(client, hostSide)) net->startNetwork(0, client, -1);
+        if (kit::loopbackPair(client, hostSide)) net->startNetwork(0, client, -1);
         return keep(hostSide);
     }
 };

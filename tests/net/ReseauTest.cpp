@@ -70,7 +70,7 @@ TEST_F(ReseauHost, AnEighthClientWaitsForAFreedSlotAndTakesItsNumber) {
     Message m;
     ASSERT_EQ(0, readFrame(eighth, m));
     EXPECT_EQ(MSG_ASSIGN_ID, m.type);
-    EXPECT_EQ(5.0, testsupport::doubleAt(m));
+    EXPECT_EQ(5.0, kit::doubleAt(m));
     ASSERT_EQ(0, waitMessage(*net, m));
     EXPECT_EQ(MSG_PLAYER_LEFT, m.type);
     EXPECT_EQ(5, m.argument);

@@ -12,7 +12,7 @@ TEST(Socket, ListensConnectsAndNeverLeaksIntoChildren) {
     EXPECT_GT(port, 0);
     EXPECT_EQ(1, platform::listenTcp(static_cast<uint16_t>(port), 7, second)) << "port in use";
     EXPECT_FALSE(second.valid());
-    ASSERT_TRUE(testsupport::loopbackPair(a, b));
+    ASSERT_TRUE(kit::loopbackPair(a, b));
     for (TcpSocket s : {server, a, b})
         EXPECT_NE(0, fcntl(s.fd, F_GETFD) & FD_CLOEXEC);
     for (TcpSocket* s : {&server, &a, &b}) {
@@ -41,7 +41,7 @@ TEST(Socket, MalformedOrRefusedAddressesFailCleanly) {
 
 TEST(Socket, SendingToAClosedPeerFailsWithoutKillingTheProcess) {
     TcpSocket a, b;
-    ASSERT_TRUE(testsupport::loopbackPair(a, b));
+    ASSERT_TRUE(kit::loopbackPair(a, b));
     platform::closeSocket(b);
     const Message frame = frameOf(1, 1, 1);
     int result = 0;

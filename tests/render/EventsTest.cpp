@@ -6,7 +6,7 @@
 #include "game/Input.h"
 #include "game/Protocole.h"
 
-#include "../support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 
 #include <cmath>
 
@@ -26,7 +26,7 @@ Ev key(int32_t sym, bool shift = false) {
 }
 
 struct Events : GlWindowTest {
-    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
+    std::unique_ptr<Jeu> jeu = kit::makeTestJeu();
     std::unique_ptr<Reseau> reseau{new Reseau()};
     platform::Saisie input;
     Message last = {};
@@ -147,13 +147,13 @@ TEST_F(Events, KeysAndFocusSteerTheMouseTheScoresTheChatLineAndTheEnd) {
 
     // A kicked client says so and stops before reading anything.
     stopRequested = 1;
-    EXPECT_EQ(testsupport::printedBy([&] { EXPECT_FALSE(handle({tab})); }),
+    EXPECT_EQ(kit::printedBy([&] { EXPECT_FALSE(handle({tab})); }),
               "L'hote vous a expulse de la partie\n");
     EXPECT_EQ(posted(), Types{});
 }
 
 TEST_F(Events, LeftClickFiresOnlyOnceTheCooldownIsBelowZero) {
-    testsupport::FramePeer host;
+    kit::FramePeer host;
     ASSERT_TRUE(host.connect(*reseau));
     Joueur& me = jeu->localPlayer;
     me.yaw = 90;
@@ -181,7 +181,7 @@ TEST_F(Events, LeftClickFiresOnlyOnceTheCooldownIsBelowZero) {
               std::make_tuple(int32_t(MSG_SHOT), HOST_ID, HOST_ID));
     for (int i = 0; i < 6; ++i) {
         EXPECT_NEAR(got[i], expected[i], 1e-6) << i;
-        EXPECT_NEAR(testsupport::doubleAt(frame, 8 * i), expected[i], 1e-6) << i;
+        EXPECT_NEAR(kit::doubleAt(frame, 8 * i), expected[i], 1e-6) << i;
     }
     EXPECT_TRUE(host.quiet()) << "one shot for two clicks";
 }

@@ -42,7 +42,7 @@ class Frame : public ::testing::Test {
         stopRequested = 1;
         int32_t result = -1;
         platform::drawWithoutRendererThreads(); // as the game's main does
-        startup = testsupport::printedBy([&] { result = initGame(*jeu, o, "", -1, reseau.get()); });
+        startup = kit::printedBy([&] { result = initGame(*jeu, o, "", -1, reseau.get()); });
         ASSERT_EQ(result, 0) << startup << SDL_GetError();
         started_ = true;
         initPlayers(*jeu);
@@ -80,7 +80,7 @@ class Frame : public ::testing::Test {
     int w = 0, h = 0;
 
   private:
-    testsupport::WorkingFolder inData_{BV_SOURCE_DIR "/data"};
+    kit::WorkingFolder inData_{BV_SOURCE_DIR "/data"};
     bool started_ = false;
 };
 
@@ -201,11 +201,11 @@ TEST_F(Frame, AFailedMapLetsGoOfTheTexturesItLoaded) {
     };
     auto load = [&](const std::string& name) {
         int32_t loaded = 1;
-        testsupport::printedBy(
+        kit::printedBy(
             [&] { loaded = loadPlayMap(jeu->map, jeu->mapTextures, name.c_str(), 0); });
         return loaded;
     };
-    testsupport::TempFolder folder;
+    kit::TempFolder folder;
     folder.write("casse.map", "<apparition>(1,1)<Mur>(h,1,1,2)(0,1)");
     const int32_t withoutMap = liveTextures();
     for (const std::string& bad : {std::string("maps\\absente.map"), folder.file("casse.map")}) {

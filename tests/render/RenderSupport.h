@@ -9,7 +9,7 @@
 #include "platform/SoftwareRenderer.h"
 
 #include "../support/StdoutCapture.h"
-#include "../support/TempFolder.h"
+#include "kit/TempFolder.h"
 
 #include <cstdint>
 #include <cstdlib>

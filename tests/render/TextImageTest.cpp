@@ -119,7 +119,7 @@ TEST_F(TexteRender, NewestMessageAtTheBottomAndTheChatLineWithItsCursor) {
 using Images = GlWindowTest;
 
 TEST_F(Images, TexturesAreUploadedBottomRowFirstAndBadFilesGiveNone) {
-    testsupport::TempFolder dir;
+    kit::TempFolder dir;
     const int w = 64, h = 32;
     std::vector<uint32_t> pixels(w * h, 0x00FF00FF); // green
     for (int x = 0; x < w; ++x) {

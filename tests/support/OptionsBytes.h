@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace testsupport {
+namespace kit {
 
 // Ten little-endian integers in file order, then the 32-byte pseudo field.
 inline std::string optionsFile(const int32_t (&values)[10], const std::string& pseudo) {
@@ -19,4 +19,4 @@ inline std::string optionsFile(const int32_t (&values)[10], const std::string& p
 
 inline const int32_t DEFAULT_OPTIONS[10] = {640, 480, 300, 100, 1, 100, 100, 0, 0, 1};
 
-} // namespace testsupport
+} // namespace kit

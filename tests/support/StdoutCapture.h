@@ -5,7 +5,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace testsupport {
+namespace kit {
 
 class StdoutCapture {
   public:
@@ -50,4 +50,4 @@ template <class F> std::string printedBy(F&& f) {
     return capture.stop();
 }
 
-} // namespace testsupport
+} // namespace kit

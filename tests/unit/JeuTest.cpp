@@ -2,7 +2,7 @@
 // placing the players.
 #include "platform/Clock.h"
 
-#include "../support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     for (const auto& c : caps)
         EXPECT_EQ(frameBudget(c[0]), c[1]) << c[0];
 
-    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
+    std::unique_ptr<Jeu> jeu = kit::makeTestJeu();
     // A pacing step that starts with the previous frame's work just done; the time it took.
     auto paceAfterWork = [&](int32_t maxFps, uint32_t workMs) {
         jeu->maxFps = maxFps;
@@ -52,7 +52,7 @@ TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
 }
 
 TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {
-    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
+    std::unique_ptr<Jeu> jeu = kit::makeTestJeu();
     Reseau reseau; // never started: a client's host flag
     jeu->reseau = &reseau;
     jeu->options.colour = 5;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../support/StdoutCapture.h"
-#include "../support/TempFolder.h"
+#include "kit/TempFolder.h"
 #include "map/Map.h"
 #include "render/TexturesMap.h"
 
@@ -36,8 +36,8 @@ std::string playHeader(const std::string& file, int32_t number) {
 
 // Each test runs in a folder of its own holding the texture lists, as a game folder does.
 struct MapLoad : ::testing::Test {
-    testsupport::TempFolder folder;
-    testsupport::WorkingFolder inFolder{folder.path()};
+    kit::TempFolder folder;
+    kit::WorkingFolder inFolder{folder.path()};
     std::unique_ptr<Map> map = std::make_unique<Map>();
     std::unique_ptr<TexturesMap> textures = std::make_unique<TexturesMap>();
     std::string printed;
@@ -50,7 +50,7 @@ struct MapLoad : ::testing::Test {
     }
     int32_t load(const std::string& file, bool forPlay, int32_t number = 0) {
         int32_t result = -1;
-        printed = testsupport::printedBy([&] {
+        printed = kit::printedBy([&] {
             result = forPlay ? loadPlayMap(*map, *textures, file.c_str(), number)
                              : map->printElements(file.c_str());
         });

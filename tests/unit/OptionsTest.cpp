@@ -9,12 +9,12 @@
 
 #include "../support/OptionsBytes.h"
 #include "../support/StdoutCapture.h"
-#include "../support/TempFolder.h"
+#include "kit/TempFolder.h"
 #include "options/Options.h"
 
 namespace {
 
-using namespace testsupport;
+using namespace kit;
 
 const std::string LOAD = "Chargement des options\n";
 const std::string DEFAULTS =

@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 #include "../support/StdoutCapture.h"
-#include "../support/TempFolder.h"
+#include "kit/TempFolder.h"
 #include "game/Protocole.h"
 #include "platform/Clock.h"
 
-using namespace testsupport;
+using namespace kit;
 using Peer = FramePeer;
 using Types = std::vector<int32_t>;
 
@@ -78,22 +78,13 @@ class HostGame : public ::testing::Test {
         port = reseau.listeningPort(2000);
         ASSERT_GT(port, 0);
     }
-    // Connects, takes the welcome, announces itself as a real client does, and waits until
-    // the host has handled it. Its player number, or -1.
+    // Joins as a real client does and waits until the host has handled it. Its number, or -1.
     int32_t join(Peer& client, const char* name, int32_t colour, const char* version = "13:48:01") {
-        Message welcome;
-        if (platform::connectTcp("127.0.0.1", uint16_t(port), client.socket) != 0 ||
-            !client.read(welcome) || welcome.type != MSG_ASSIGN_ID)
-            return -1;
-        const int32_t id = int32_t(doubleAt(welcome));
-        client.send(MSG_NEW_PLAYER, id);
-        client.send(MSG_NAME, id, text(name));
-        client.send(MSG_VERSION, id, text(version));
-        client.send(MSG_SCORE, id, doubles({0}));
-        client.send(MSG_COLOUR, id, doubles({double(colour)}));
-        const Joueur& slot = jeu->remotePlayers[id];
-        return pumpUntil(*jeu,
-                         [&] { return slot.state == PLAYER_PRESENT && slot.colour == colour; })
+        const int32_t id = client.join(port, name, colour, version);
+        return id >= 0 && pumpUntil(*jeu, [&] {
+                   return jeu->remotePlayers[id].state == PLAYER_PRESENT &&
+                          jeu->remotePlayers[id].colour == colour;
+               })
                    ? id
                    : -1;
     }

@@ -4,22 +4,22 @@
 #include "game/Protocole.h"
 #include "game/Simulation.h"
 
-#include "../support/JeuFixture.h"
+#include "kit/JeuFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using testsupport::FIXTURE_HEIGHT;
-using testsupport::FIXTURE_WIDTH;
+using kit::FIXTURE_HEIGHT;
+using kit::FIXTURE_WIDTH;
 
 constexpr double STEP = 30.0; // in 100 ms
 constexpr double DIAGONAL = 1.414;
 
 struct Simulation : ::testing::Test {
-    std::unique_ptr<Jeu> jeu = testsupport::makeTestJeu();
+    std::unique_ptr<Jeu> jeu = kit::makeTestJeu();
     Joueur& me = jeu->localPlayer;
-    platform::Saisie input = testsupport::stillInput();
+    platform::Saisie input = kit::stillInput();
 
     // One step, then the cursor goes back to the fixed point as the window puts it.
     void frame(uint32_t ms) {
@@ -56,7 +56,7 @@ void expectAt(const Joueur& p, double x, double y, double tolerance = 0.01) {
 // Sees the frames the game sends, through a client transport joined to a raw socket.
 struct SimulationOnline : Simulation {
     Reseau reseau;
-    testsupport::FramePeer peer; // declared after the transport: stopped before it dies
+    kit::FramePeer peer; // declared after the transport: stopped before it dies
     void SetUp() override {
         ASSERT_TRUE(peer.connect(reseau));
         jeu->reseau = &reseau;
@@ -152,7 +152,7 @@ TEST_F(SimulationOnline, SeveralShootersInOneFrameAndTheFragNamesTheFirstLethalO
     expectFrame(MSG_HIT, 1);
     expectFrame(MSG_HIT, 3);
     const Message frag = expectFrame(MSG_FRAG, HOST_ID);
-    EXPECT_EQ(testsupport::doubleAt(frag), 3.0);
+    EXPECT_EQ(kit::doubleAt(frag), 3.0);
     EXPECT_EQ(std::vector<uint8_t>(frag.payload + 8, frag.payload + PAYLOAD_SIZE),
               std::vector<uint8_t>(PAYLOAD_SIZE - 8, 0));
     expectFrame(MSG_HIT, 6); // after death: the hit, no second frag
@@ -160,7 +160,7 @@ TEST_F(SimulationOnline, SeveralShootersInOneFrameAndTheFragNamesTheFirstLethalO
     // The countdown runs in the death frame too; the body is put away.
     EXPECT_EQ(std::make_tuple(me.health, me.dead, jeu->deathTimer, me.posX, me.posY),
               std::make_tuple(-15.0, uint8_t(1), 3000 - 10, 500000.0, 500000.0));
-    EXPECT_EQ(testsupport::lastMessage(*jeu), "Vous etes mort...");
+    EXPECT_EQ(kit::lastMessage(*jeu), "Vous etes mort...");
 }
 
 TEST_F(Simulation, HitsFlashWhileAliveExactlyZeroKillsAndRespawnIsThreeSecondsLater) {

@@ -21,11 +21,11 @@ struct SoundBank : ::testing::Test {
     std::string start(const char* driver) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         EXPECT_EQ(SDL_Init(0), 0);
-        return testsupport::printedBy([&] { son.initSounds(); });
+        return kit::printedBy([&] { son.initSounds(); });
     }
     // Loads each file; what the bank printed.
     std::string load(std::initializer_list<std::string> files) {
-        return testsupport::printedBy([&] {
+        return kit::printedBy([&] {
             for (const std::string& f : files)
                 son.loadSound(f.c_str());
         });

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "../support/StdoutCapture.h"
-#include "../support/TempFolder.h"
+#include "kit/TempFolder.h"
 #include "map/TagReader.h"
 
 namespace {
 
-using testsupport::printedBy;
+using kit::printedBy;
 
 // The text in a heap block of exactly its size, so any read past the end is caught by ASan.
 struct Data {
@@ -25,7 +25,7 @@ struct Data {
 };
 
 TEST(ListFile, EntriesAreTakenByteForByteWhateverStandsBetweenThem) {
-    testsupport::TempFolder folder;
+    kit::TempFolder folder;
     std::string many;
     std::vector<std::string> first256;
     for (int i = 0; i < 300; ++i) {

@@ -106,7 +106,7 @@ TEST_F(TirTest, AnonymousShooterIsReportedForEachCrossingAndNotCounted) {
     tir.fire(950, 950, 100, 10000, 10000, 0, -1);
     tir.fire(950, 1010, 100, 10000, 0, 0, 8);
     const std::string message = "Erreur: balle anonyme (voir Tir)\n";
-    EXPECT_EQ(testsupport::printedBy([&] { EXPECT_EQ(step(1000, 1000, 10), "00000000"); }),
+    EXPECT_EQ(kit::printedBy([&] { EXPECT_EQ(step(1000, 1000, 10), "00000000"); }),
               message + message + message);
 }
 

@@ -1,4 +1,5 @@
-// A fresh folder under /tmp for one test, removed with everything in it at the end.
+// A fresh scratch folder, removed with everything in it at the end, and a scope that works
+// inside a folder.
 #pragma once
 #include <cstdlib>
 #include <filesystem>
@@ -7,13 +8,14 @@
 #include <string>
 #include <unistd.h>
 
-namespace testsupport {
+namespace kit {
 
 class TempFolder {
   public:
-    TempFolder() {
-        char pattern[] = "/tmp/bv-test-XXXXXX";
-        if (mkdtemp(pattern) != nullptr) path_ = pattern;
+    // Under `parent` (/dev/shm keeps a fuzzer's many writes in memory).
+    explicit TempFolder(const char* parent = "/tmp") {
+        std::string pattern = std::string(parent) + "/bv-test-XXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -26,9 +28,12 @@ class TempFolder {
     const char* path() const { return path_.c_str(); }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-    void write(const std::string& name, const std::string& bytes) const {
+    void write(const std::string& name, const void* bytes, size_t size) const {
         std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    }
+    void write(const std::string& name, const std::string& bytes) const {
+        write(name, bytes.data(), bytes.size());
     }
     // The whole file, or an empty string when it cannot be read.
     std::string read(const std::string& name) const {
@@ -59,4 +64,4 @@ class WorkingFolder {
     bool ok_ = false;
 };
 
-} // namespace testsupport
+} // namespace kit

@@ -1,6 +1,6 @@
-// Games without a window, for tests and fuzz targets: the record, the payloads of its
-// frames, and a raw socket on 127.0.0.1 playing the other end of its connection. Every read
-// is bounded.
+// Games without a window, for tests, fuzz targets and benchmarks: the record, the payloads
+// of its frames, and a raw socket on 127.0.0.1 playing the other end of a connection (a
+// host's client or a client's host). Every read is bounded.
 #pragma once
 #include <algorithm>
 #include <cstdio>
@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "game/Jeu.h"
+#include "game/Protocole.h"
 #include "net/Reseau.h"
 #include "platform/Saisie.h"
 #include "platform/Socket.h"
 
-namespace testsupport {
+namespace kit {
 
 constexpr int32_t FIXTURE_WIDTH = 800;
 constexpr int32_t FIXTURE_HEIGHT = 600;
@@ -119,6 +120,7 @@ class FramePeer {
   public:
     platform::TcpSocket socket;
     int32_t sequence = 0;
+    int32_t id = -1; // the number a host gave it
 
     ~FramePeer() {
         if (reseau_ != nullptr) reseau_->stopNetwork();
@@ -132,10 +134,31 @@ class FramePeer {
         reseau_ = &reseau;
         return true;
     }
-    void send(int32_t type, int32_t argument, const Payload& p = Payload()) {
+    // Connects to a host, takes the welcome and announces itself as a real client does.
+    // Its number, or -1 when the host gave none.
+    int32_t join(int32_t port, const char* name, int32_t colour,
+                 const char* version = VERSION_STAMP) {
+        Message welcome = {0, -1, 0, 0, {}};
+        if (platform::connectTcp("127.0.0.1", uint16_t(port), socket) != 0) return -1;
+        // A broadcast sent just as we were let in may come before the welcome.
+        for (int32_t i = 0; i < 1000 && welcome.type != MSG_ASSIGN_ID; ++i)
+            if (!read(welcome, 5000)) return -1;
+        if (welcome.type != MSG_ASSIGN_ID) return -1;
+        id = int32_t(doubleAt(welcome));
+        send(MSG_NEW_PLAYER, id);
+        send(MSG_NAME, id, text(name));
+        send(MSG_VERSION, id, text(version));
+        send(MSG_SCORE, id, doubles({0}));
+        send(MSG_COLOUR, id, doubles({double(colour)}));
+        return id;
+    }
+    int32_t send(int32_t type, int32_t argument, const void* payload) {
         Message m = {++sequence, type, argument, 0, {}};
-        memcpy(m.payload, p.bytes, PAYLOAD_SIZE);
-        platform::sendAll(socket, &m, FRAME_SIZE);
+        if (payload != nullptr) memcpy(m.payload, payload, PAYLOAD_SIZE);
+        return platform::sendAll(socket, &m, FRAME_SIZE);
+    }
+    int32_t send(int32_t type, int32_t argument, const Payload& p = Payload()) {
+        return send(type, argument, p.bytes);
     }
     // The next frame within `waitMs`; false when none came.
     bool read(Message& out, int32_t waitMs = 2000) {
@@ -162,4 +185,4 @@ class FramePeer {
     Reseau* reseau_ = nullptr;
 };
 
-} // namespace testsupport
+} // namespace kit
