@@ -1,5 +1,5 @@
-"""Peers that send whatever they like, and a console fed random lines while hosting: the
-real processes stay up and keep playing, and a fresh player still joins."""
+"""Peers and a host that send whatever they like: the real processes stay up and keep
+playing, and a fresh player still joins. (Console lines are the console fuzzer's.)"""
 import random, struct
 import pytest
 from harness import (ASSIGN_ID, CHAT, COLOUR, FRAG, FRAME, HELP_HEAD, KICKED, LOAD_MAP, NAME,  # noqa: F401
@@ -96,20 +96,13 @@ def test_hostile_host(x):
         state = host.await_frame(STATE, 3)
         return state and struct.unpack_from("<2d", state[4], 16)
     assert within(REPLY, lambda: position() == (650.0, 150.0), 0), client.tail()
-    # Map names outside the game folder are refused; the client keeps its map and place.
-    for name in ("../x.map", "/etc/passwd", "..\\x.map", "maps/../../x.map", "maps\\..\\..\\x.map",
-                 "\\x.map", "C:\\x.map", ".."):
-        start = client.mark()
-        host.send(LOAD_MAP, 1, name)
-        assert client.wait_for('Erreur: la map "%s" est hors du dossier du jeu, elle n\'est pas '
-                               'chargee' % name, start=start), client.tail()
-        assert "On charge la map " + name not in client.text
+    # Names outside the game folder (the unit tests hold the list) are refused; the client
+    # keeps its map and place. A name inside the folder that is no map is only reported.
+    host.send(LOAD_MAP, 1, "maps\\..\\..\\x.map")
+    assert client.wait_for('Erreur: la map "maps\\..\\..\\x.map" est hors du dossier'), client.tail()
     host.drain()
     assert position() == (650.0, 150.0)
-    # Inside the folder but no map: each is reported, none stops the game.
-    for name in ("donnees", "donnees\\son\\pan.wav", "options"):
-        host.send(LOAD_MAP, 1, name)
-        assert client.wait_for("On charge la map %s de numero 1\n" % name), client.tail()
+    host.send(LOAD_MAP, 1, "donnees")
     assert client.wait_for('Erreur lors du chargement du fichier: "donnees"'), client.tail()
     for other in (0, 7):  # two more players, so that states and shots land in present slots
         host.send(NEW_PLAYER, other)
@@ -122,26 +115,3 @@ def test_hostile_host(x):
     assert client.command("score", "\nMon score (") and client.command("aide", HELP_HEAD), client.tail()
     assert client.window(REPLY) and client.running()
 
-
-COMMANDS = ["aide", "listemap", "listetexture", "affichemap", "option", "dire", "expulse", "score",
-            "chargemap", "reset", "start", "Aide", "options", "-", "+", "0"]
-NUMBERS = ["0", "1", "3", "6", "7", "-1", "-5", "8", "99", "2147483647", "-2147483648", "2147483648",
-           "99999999999999999999", "-0", "+3", "0x10", "1e9", "3abc", "--1"]
-
-
-def test_console_lines_while_hosting(x):
-    host = Game(x, "hote")
-    assert host.host(free_port(), 1), host.tail()
-    rng = random.Random(77)
-    word = lambda: "".join(chr(rng.randrange(33, 127)) for _ in range(rng.randrange(1, 13)))
-    raw = lambda n: rng.randbytes(n).replace(b"\n", b"\r").decode("latin-1")
-    command = lambda: " ".join([rng.choice(COMMANDS)] + [rng.choice(NUMBERS) if rng.randrange(3) else word()
-                                                         for _ in range(rng.randrange(24))])
-    lines = [(command(), " ".join(word() for _ in range(25)), raw(200), command() + " " + raw(30))
-             [rng.randrange(4)] for _ in range(300)] + [raw(10 * 1024) for _ in range(3)]
-    start = host.mark()
-    host.send(*[line.replace("quitter", "score") for line in lines], *["0"] * 12, "affichemap 424242")
-    # An answer that no line above gives: every line before it has been read.
-    assert host.wait_for("Erreur: La map 424242 est inexistante\n", 120, start), host.tail()
-    assert host.command("aide", HELP_HEAD) and host.command("score", "Mon score (7)="), host.tail()
-    assert host.window(REPLY) and host.running()
