@@ -167,6 +167,14 @@ TEST_F(HostGame, WrongVersionIsKickedAtTheTwentyFirstStateAndOnlyIt) {
     ASSERT_TRUE(pumpUntil(
         *jeu, [&] { return jeu->versionMismatches[1] == 20 && lastMessage(*jeu) == "good:fin"; }));
     EXPECT_EQ(jeu->versionMismatches[0], 0);
+    // A right version between wrong ones starts the count again: twenty more are let pass.
+    bad.send(MSG_VERSION, 1, text("13:48:01"));
+    bad.send(MSG_STATE, 1, state);
+    ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->versionMismatches[1] == 0; }));
+    bad.send(MSG_VERSION, 1, text("00:00:00"));
+    for (int32_t i = 0; i < 20; ++i)
+        bad.send(MSG_STATE, 1, state);
+    ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->versionMismatches[1] == 20; }));
     EXPECT_EQ(jeu->remotePlayers[1].state, PLAYER_PRESENT);
     bad.send(MSG_STATE, 1, state);
     ASSERT_TRUE(pumpUntil(*jeu, [&] { return jeu->remotePlayers[1].state == PLAYER_ABSENT; }));
