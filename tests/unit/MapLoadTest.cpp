@@ -112,7 +112,7 @@ TEST_F(MapLoad, SettingsApplyWhereTheyStand) {
     ASSERT_EQ(loadText("<caisse de soin> (1,1)\n"
                        "<mur> [2]{3} (h,1,1,2)(0,1) (h,2,1,2)[4](0,1)\n"
                        "(h,3,1,2)(0,1)[6] (h,4,1,2)(0,1) [7]\n"
-                       "<porte> (h,5,1,2)(0,1)\n"
+                       "<porte> (h,5,1,2)(1,0)\n"
                        "<plafon> (0)(0,0)(1,1)",
                        true),
               0);
@@ -125,6 +125,8 @@ TEST_F(MapLoad, SettingsApplyWhereTheyStand) {
             << i;
     ASSERT_EQ(map->doorCount, 1);
     EXPECT_EQ(map->doors[0].texture, 6); // [7] stood after the last group of its tag
+    EXPECT_EQ(std::make_pair(map->doors[0].minHeight, map->doors[0].maxHeight),
+              std::make_pair(0, 1)); // heights put in rising order
     ASSERT_EQ(map->ceilingCount, 1);
     EXPECT_EQ(std::vector<int32_t>({map->ceilings[0].texture, map->ceilings[0].repeat}),
               std::vector<int32_t>({6, 3}));
