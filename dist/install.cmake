@@ -39,11 +39,11 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brumevoltigeante)
 set(CPACK_PACKAGE_VERSION 4.0.0)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "LAN first-person shooter for up to eight players")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "LAN first-person shooter for up to eight players
- Brumevoltigeante 4 - Multijoueur is a first-person shooter for a local
- network: one host and up to seven players over TCP, started from a French
- text console and played in an OpenGL window. It ships four maps, a
- dedicated server that needs no display, and a headless bot.")
+# The summary is the first line of the control file's description; this is the rest.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Brumevoltigeante 4 - Multijoueur is a first-person shooter for a local
+network: one host and up to seven players over TCP, started from a French
+text console and played in an OpenGL window. It ships four maps, a
+dedicated server that needs no display, and a headless bot.")
 set(BV_MAINTAINER "Brumevoltigeante developers <brumevoltigeante@lists.invalid>"
     CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${BV_MAINTAINER})
