@@ -32,6 +32,9 @@ foreach(file man/brumevoltigeante.6 man/brumevoltigeante-serveur.6 man/brumevolt
   list(APPEND BV_GZIPPED ${out})
 endforeach()
 add_custom_target(dist_files ALL DEPENDS ${BV_GZIPPED})
+if(TARGET e2e_tests)
+  add_dependencies(e2e_tests dist_files) # one of them installs the game
+endif()
 install(DIRECTORY ${CMAKE_BINARY_DIR}/dist/man/ DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
