@@ -63,6 +63,7 @@ void xdgFolder(const char* variable, const char* fallback, char* out) {
 void makeFolders(const char* path) {
     char partial[PATH_MAX];
     snprintf(partial, sizeof partial, "%s", path);
+    if (partial[0] == '\0') return;
     for (char* c = partial + 1;; ++c) {
         if (*c != '/' && *c != '\0') continue;
         const char kept = *c;
@@ -91,10 +92,6 @@ void findGameFolders() {
     xdgFolder("XDG_DATA_HOME", ".local/share", userFolder);
     xdgFolder("XDG_CONFIG_HOME", ".config", settingsFolder);
     installed = true;
-}
-
-bool isInstalled() {
-    return installed;
 }
 
 void findDataFile(const char* name, char* out, size_t outSize) {

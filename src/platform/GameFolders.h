@@ -12,9 +12,6 @@ namespace platform {
 // Decides once, at start-up, before any file is read and any thread starts.
 void findGameFolders();
 
-// Whether findGameFolders found the installed share folder.
-bool isInstalled();
-
 // The path that opens data file `name` (backslashes allowed). Installed, a relative name is
 // looked up in the shipped folder, then in the user's; when neither holds it, the shipped
 // path (whose open then fails). Otherwise `name` itself, with '/' for '\'.
