@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "console/Console.h"
+#include "platform/GameFolders.h"
 #include "platform/Memory.h"
 #include "platform/SoftwareRenderer.h"
 #include "platform/Thread.h"
@@ -9,6 +10,7 @@
 int main() {
     platform::keepFreedMemory();
     platform::drawWithoutRendererThreads();
+    platform::findGameFolders();
     // Prompts must show at once, even through a pipe.
     setvbuf(stdout, nullptr, _IONBF, 0);
     // Ends the process with the game and network threads still running, without tearing

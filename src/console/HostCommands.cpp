@@ -54,7 +54,7 @@ void showScore(Console& console) {
 void loadMap(Console& console, int32_t n) {
     int32_t count = 0;
     // A file that cannot be read leaves count at 0: every number is then missing.
-    readListFile("liste des maps.list", currentMaps, count);
+    readGameList("liste des maps.list", currentMaps, count);
     if (n < 0 || n >= count || n >= LIST_MAX_ENTRIES) {
         printf("Erreur: Map inexistante\n");
         return;

@@ -11,7 +11,7 @@ NameTable listed;
 
 void printList(const char* fileName) {
     int32_t count = 0;
-    if (readListFile(fileName, listed, count) != 0) return;
+    if (readGameList(fileName, listed, count) != 0) return;
     for (int32_t i = 0; i < count && i < LIST_MAX_ENTRIES; ++i) {
         listed[i][LIST_ENTRY_SIZE - 1] = '\0';
         printf("%s\n", listed[i]);

@@ -55,7 +55,7 @@ int32_t askMapNumber(int32_t mapCount) {
 
 int32_t listMapsAtStart(Console& console) {
     printf("Listage des map...\n");
-    const int32_t result = readListFile("liste des maps.list", console.mapNames, console.mapCount);
+    const int32_t result = readGameList("liste des maps.list", console.mapNames, console.mapCount);
     if (result == 0)
         for (int32_t i = 0; i < console.mapCount; ++i)
             printf("%s\n", console.mapNames[i]);

@@ -232,7 +232,7 @@ int32_t Map::loadTextureList(int32_t number) {
     std::printf("Listage des textures...\n");
     NameTable lists;
     int32_t listCount = 0;
-    if (readListFile(TEXTURE_LISTS, lists, listCount) != 0) return 1;
+    if (readGameList(TEXTURE_LISTS, lists, listCount) != 0) return 1;
     if (listCount == 0) {
         // Nothing to fall back on: the map still loads, drawn without images.
         std::printf("La liste des textures est vide: la map est chargee sans textures\n");

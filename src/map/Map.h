@@ -63,8 +63,9 @@ class Map {
     int32_t printElements(const char* name);
     // For play, the two halves of a load; render/TexturesMap.h runs them with the texture
     // uploads between (loadPlayMap). First the names of texture list `number` of
-    // "liste des textures.list" (the first list when `number` is out of range; none, with a
-    // message, when that file lists nothing): 0, or 1 when a list cannot be read.
+    // "liste des textures.list", the user's after the shipped ones (the first list when `number` is
+    // out of range; none, with a message, when that file lists nothing): 0, or 1 when a list cannot
+    // be read.
     int32_t loadTextureList(int32_t number);
     // Then the elements of map file `name`, stored in place of the previous ones; ready only
     // when the whole file was read. 0, or 1 when it cannot be read or holds a wrong tag.

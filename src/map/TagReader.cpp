@@ -1,6 +1,7 @@
 #include "map/TagReader.h"
 
 #include "platform/File.h"
+#include "platform/GameFolders.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -103,15 +104,31 @@ int32_t readListFile(const char* name, NameTable& names, int32_t& count) {
     return 0;
 }
 
-int32_t readListBuffer(const char* buffer, int32_t size, NameTable& names) {
+int32_t readGameList(const char* name, NameTable& names, int32_t& count) {
+    if (readListFile(name, names, count) != 0) return 1;
+    char path[4096];
+    char* buffer = nullptr;
+    size_t bytes = 0;
+    // Most users add nothing: no list of their own is no error.
+    if (platform::findUserFile(name, path, sizeof path) != 0 ||
+        platform::readFileBytes(path, buffer, bytes) != 0)
+        return 0;
+    if (bytes <= INT32_MAX)
+        count += readListBuffer(buffer, static_cast<int32_t>(bytes), names, count);
+    delete[] buffer;
+    return 0;
+}
+
+int32_t readListBuffer(const char* buffer, int32_t size, NameTable& names, int32_t first) {
     int32_t pos = 0;
     int32_t entries = 0;
-    while (pos < size && entries < LIST_MAX_ENTRIES) {
+    if (first < 0) first = LIST_MAX_ENTRIES;
+    while (pos < size && first + entries < LIST_MAX_ENTRIES) {
         while (pos < size && buffer[pos] != '<')
             ++pos;
         if (pos >= size) break;
         ++pos;
-        char* slot = names[entries];
+        char* slot = names[first + entries];
         int32_t length = 0;
         while (pos < size && buffer[pos] != '>' && length < LIST_ENTRY_SIZE - 1)
             slot[length++] = buffer[pos++];

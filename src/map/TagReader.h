@@ -33,9 +33,14 @@ char* readWholeFile(const char* name, int32_t& size);
 
 // Reads a list file into `names`; returns 0, or 1 (no entries) when the file cannot be read.
 int32_t readListFile(const char* name, NameTable& names, int32_t& count);
+// A list of the game (the maps, the texture lists): the game folder's, then, once installed,
+// the entries of the user's own list of that name, as far as the table holds. Only the game
+// folder's list must exist.
+int32_t readGameList(const char* name, NameTable& names, int32_t& count);
 // The entries of a list already in memory (`size` bytes, no terminator needed), stored from
-// slot 0 on; slots past the last entry are left as they were. Returns how many were stored.
-int32_t readListBuffer(const char* buffer, int32_t size, NameTable& names);
+// slot `first` on; slots past the last entry are left as they were. Returns how many were
+// stored.
+int32_t readListBuffer(const char* buffer, int32_t size, NameTable& names, int32_t first = 0);
 
 // Finds the next tag from `pos`, classifies it; `pos` is left on its '>'.
 int32_t nextTag(const char* buffer, int32_t& pos, int32_t size);

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/File.h"
+#include "platform/GameFolders.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ size_t rowBytes(const Image& image) {
 SDL_Surface* decode(const char* path) {
     if (path == nullptr) return nullptr;
     char native[4096];
-    platform::toNativePath(path, native, sizeof native);
+    platform::findDataFile(path, native, sizeof native);
     return IMG_Load(native);
 }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/GameFolders.h"
+
 const char* const OPTIONS_FILE_NAME = "options";
 
 namespace {
@@ -87,7 +89,9 @@ int32_t writeInt32(platform::File& file, int32_t value) {
 int32_t loadOptions(Options& o) {
     printf("Chargement des options\n");
     platform::File file;
-    if (file.openRead(OPTIONS_FILE_NAME) != 0) {
+    char path[4096];
+    platform::findSettingsFile(OPTIONS_FILE_NAME, path, sizeof path);
+    if (file.openRead(path) != 0) {
         printf("Fichier option inexistant\n");
         return setDefaultOptions(o);
     }
@@ -123,7 +127,9 @@ int32_t setDefaultOptions(Options& o) {
 
 int32_t saveOptions(const Options& o) {
     platform::File file;
-    if (file.createWrite(OPTIONS_FILE_NAME) != 0) {
+    char path[4096];
+    platform::findSettingsFile(OPTIONS_FILE_NAME, path, sizeof path);
+    if (file.createWrite(path) != 0) {
         printf("Erreur: impossible d'enregistrer les options\n");
         return 1;
     }

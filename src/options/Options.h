@@ -6,7 +6,8 @@
 
 constexpr int32_t PSEUDO_SIZE = 32;
 constexpr int32_t OPTIONS_FILE_SIZE = 72;
-extern const char* const OPTIONS_FILE_NAME; // "options", in the working directory
+// "options": in the game folder, or in the user's settings folder once installed.
+extern const char* const OPTIONS_FILE_NAME;
 
 // The defaults, which the editor also shows as such.
 constexpr int32_t DEFAULT_WIDTH = 640;
@@ -30,7 +31,7 @@ struct Options {
     int32_t colour;              // 0 noir .. 7 turquoise
 };
 
-// Reads "options" into `o`. A missing or short file is replaced by the defaults; the result
+// Reads the options file into `o`. A missing or short file is replaced by the defaults; the result
 // is then that of saving them. 0 on success, 1 on failure.
 int32_t loadOptions(Options& o);
 
@@ -40,7 +41,7 @@ void fillDefaultOptions(Options& o);
 // Prints what it does, fills the defaults and saves them; the result is that of saving.
 int32_t setDefaultOptions(Options& o);
 
-// Writes `o` to "options", created anew. 1 only when the file cannot be created; short
+// Writes `o` to the options file, created anew. 1 only when the file cannot be created; short
 // writes are reported on the console but do not change the result.
 int32_t saveOptions(const Options& o);
 

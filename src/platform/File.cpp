@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/GameFolders.h"
+
 namespace platform {
 
 void toNativePath(const char* path, char* out, size_t outSize) {
@@ -24,7 +26,7 @@ File::~File() {
 int File::openRead(const char* path) {
     close();
     char native[4096];
-    toNativePath(path, native, sizeof native);
+    findDataFile(path, native, sizeof native);
     fd_ = ::open(native, O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return 1;
     struct stat st;

@@ -17,7 +17,7 @@ class File {
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    int openRead(const char* path);    // existing file only, others may read too
+    int openRead(const char* path);    // existing file only, found as findDataFile says
     int createWrite(const char* path); // created anew, replacing an existing file
     bool isOpen() const { return fd_ >= 0; }
     int64_t size() const; // -1 when unknown

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/File.h"
+#include "platform/GameFolders.h"
 
 namespace platform {
 
@@ -39,7 +40,7 @@ int SoundDevice::open() {
 SoundSample* SoundDevice::load(const char* path) {
     if (path == nullptr) return nullptr;
     char native[4096];
-    toNativePath(path, native, sizeof native);
+    findDataFile(path, native, sizeof native);
     Mix_Chunk* chunk = nullptr;
     if (mixerOpen_) {
         chunk = Mix_LoadWAV(native);

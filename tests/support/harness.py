@@ -53,11 +53,13 @@ def connect(port):
 
 
 class Process:
-    """A child whose standard output is gathered as it comes; standard error goes to a file."""
+    """A child whose standard output is gathered as it comes; standard error goes to a file.
+    `env` adds to the test's environment; a None value takes the variable out."""
 
     def __init__(self, args, cwd=None, env=None):
         self.stderr, self.out, self.ended = tempfile.TemporaryFile(), b"", False
-        self.p = subprocess.Popen(args, cwd=cwd, env=dict(os.environ, **(env or {})), stdin=subprocess.PIPE,
+        env = {k: v for k, v in dict(os.environ, **(env or {})).items() if v is not None}
+        self.p = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.PIPE,
                                   stdout=subprocess.PIPE, stderr=self.stderr,
                                   preexec_fn=lambda: _libc.prctl(1, 9))  # dies with the test
         _live.append(self)

@@ -18,6 +18,7 @@
 #include "game/Simulation.h"
 #include "net/Reseau.h"
 #include "platform/Clock.h"
+#include "platform/GameFolders.h"
 #include "platform/Saisie.h"
 #include "platform/Socket.h"
 #include "platform/Thread.h"
@@ -316,6 +317,7 @@ int run(const BotOptions& o) {
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0); // whole lines, at once, even through a pipe
+    platform::findGameFolders();         // installed, it walks the installed maps
     BotOptions options;
     if (!parseArguments(argc, argv, options)) {
         printUsage();
