@@ -73,10 +73,6 @@ void writeField(uint8_t* field, int32_t size, const char* text) {
     memcpy(field, text, strnlen(text, static_cast<size_t>(size - 1)));
 }
 
-bool isLoopback(uint32_t ip) {
-    return ip >> 24 == 127;
-}
-
 } // namespace
 
 ReglageDecouverte discoverySettings() {
@@ -163,16 +159,10 @@ bool Vitrine::read(char mapName[ANNOUNCED_MAP_SIZE], int32_t& players) {
 
 void addGame(ListeParties& liste, uint32_t ip, const Annonce& annonce) {
     for (int32_t i = 0; i < liste.count; ++i) {
-        Partie& p = liste.games[i];
-        if (p.annonce.tcpPort != annonce.tcpPort) continue;
-        if (p.ip == ip) return;
-        if (p.annonce.instance == annonce.instance) {
-            if (isLoopback(ip)) {
-                p.ip = ip;
-                platform::formatAddress(ip, p.address);
-            }
+        const Partie& p = liste.games[i];
+        if (p.annonce.tcpPort == annonce.tcpPort &&
+            (p.ip == ip || p.annonce.instance == annonce.instance))
             return;
-        }
     }
     if (liste.count >= MAX_GAMES_LISTED) return;
     Partie& p = liste.games[liste.count++];
@@ -186,6 +176,8 @@ int32_t searchGames(ListeParties& liste, int32_t waitMs) {
     const ReglageDecouverte settings = discoverySettings();
     platform::UdpSocket socket;
     if (platform::openUdp(0, true, socket) != 0) return 1;
+    // The loopback first: a game on this machine, heard through every interface, usually
+    // answers there first and is listed at 127.0.0.1.
     uint32_t targets[MAX_INTERFACES + 1] = {platform::LOOPBACK_BROADCAST};
     int32_t targetCount = 1;
     if (!settings.loopbackOnly)

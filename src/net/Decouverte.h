@@ -102,8 +102,8 @@ struct ListeParties {
 };
 
 // Adds what `ip` answered, unless the list already holds that address and TCP port, or the
-// same host (instance and TCP port) heard through another interface; a host on this machine
-// keeps its loopback address. A full list takes no more.
+// same host (instance and TCP port) heard through another interface: the first answer is
+// kept. A full list takes no more.
 void addGame(ListeParties& liste, uint32_t ip, const Annonce& annonce);
 // Probes the loopback and, unless the settings say otherwise, every interface's broadcast
 // address, then lists the answers that come within `waitMs`. 0, or 1 when no probe could be
