@@ -1,7 +1,8 @@
 // Console lines: the whole input is what the player types. Commands are read with the
 // console's own reader and run as the console runs them, on a started host whose game is
 // played by a windowless game record on the same thread; `start` (a real connection and
-// window) and the client's joke countdown (five seconds of sleep) are left out.
+// window), `cherche` (datagrams on the LAN and a second's wait) and the client's joke
+// countdown (five seconds of sleep) are left out.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,10 +24,10 @@ constexpr int32_t MAX_COMMANDS = 100000;
 const kit::TempFolder* folder = nullptr;
 Console* console = nullptr;
 
-// One command as the console runs it (but for start), then the game thread's next frame,
-// which handles whatever the command posted.
+// One command as the console runs it (but for start and cherche), then the game thread's next
+// frame, which handles whatever the command posted.
 void run(const Commande& c, ConsoleLoop& loop, Jeu& jeu) {
-    if (c.number == CMD_START) return;
+    if (c.number == CMD_START || c.number == CMD_CHERCHE) return;
     runCommand(*console, loop, c);
     dispatchMessages(jeu);
 }
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Commande c;
         for (int32_t i = 0; i < MAX_COMMANDS && readCommand(c) == 0; ++i) {
             if (c.number == CMD_QUITTER) break;
-            fuzzsupport::require(c.number >= CMD_UNKNOWN && c.number <= CMD_RESET,
+            fuzzsupport::require(c.number >= CMD_UNKNOWN && c.number <= LAST_COMMAND,
                                  "command number in range");
             int32_t k = 0;
             while (k < MAX_ARGUMENTS && c.arguments[k] != END_MARKER)

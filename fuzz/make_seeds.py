@@ -98,9 +98,29 @@ def frames():
          frame(5, 1, b"salle.map") + frame(20, 7) + frame(22, 0))
 
 
+def discovery_datagram(kind, port=0, nonce=0x12345678, instance=0, players=0, seats=0, pseudo=b"", map_=b""):
+    head = b"BVLD" + struct.pack("<BBHIIBB2x", 1, kind, port, nonce, instance, players, seats)
+    return (head + pseudo.ljust(32, b"\0")[:32] + map_.ljust(64, b"\0")[:64]).ljust(128, b"\0")
+
+
+def discovery():
+    answer = discovery_datagram(2, 2302, instance=7, players=3, seats=8, pseudo=b"hote",
+                                map_=b"maps\\arene.map")
+    seed("discovery", "probe", discovery_datagram(1))
+    seed("discovery", "answer", answer)
+    seed("discovery", "answer-raw-texts", discovery_datagram(2, 40000, players=8, seats=8,
+         pseudo=b"\x1b[2J" + b"p" * 40, map_=b"\xe9" * 70))
+    seed("discovery", "answer-truncated", answer[:100])
+    seed("discovery", "answer-oversized", answer + b"\0")
+    loopback, lan = bytes([1, 0, 0, 127]), bytes([20, 2, 0, 192])
+    other = discovery_datagram(2, 2303, instance=9, players=1, seats=8, pseudo=b"autre")
+    seed("discovery", "listing", loopback + answer + lan + answer + lan + other + lan + other)
+
+
 if __name__ == "__main__":
     lists()
     maps()
     options()
     console()
     frames()
+    discovery()

@@ -26,6 +26,8 @@ const CommandWord COMMAND_TABLE[] = {
     {"dire", CMD_DIRE},
     {"chargemap", CMD_CHARGEMAP},
     {"reset", CMD_RESET},
+    {"cherche", CMD_CHERCHE},
+    {"rejoindre", CMD_REJOINDRE},
 };
 
 // Reads the arguments that follow the command word; returns how many were read.

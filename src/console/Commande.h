@@ -17,7 +17,10 @@ enum : int32_t {
     CMD_SCORE = 10,
     CMD_CHARGEMAP = 11,
     CMD_RESET = 12,
+    CMD_CHERCHE = 13,
+    CMD_REJOINDRE = 14,
 };
+constexpr int32_t LAST_COMMAND = CMD_REJOINDRE;
 
 constexpr int32_t MAX_ARGUMENTS = 20;
 constexpr int32_t WORD_SIZE = 100; // a word keeps at most 99 characters

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int32_t HIGHEST_PLAYER = 6;
+// Answers on a LAN take milliseconds; the listing must show within about a second.
+constexpr int32_t SEARCH_WAIT_MS = 800;
 
 // Lives until the process ends: the game thread holds addresses into it.
 Console theConsole;
@@ -49,6 +51,33 @@ void runKick(Console& console, int32_t n) {
         kick(console, n);
     else
         printf("Erreur: Le numero du joueur doit etre compris entre 0 et %d", HIGHEST_PLAYER);
+}
+
+void runSearch(ListeParties& parties) {
+    printf("Recherche des parties sur le reseau local...\n");
+    if (searchGames(parties, SEARCH_WAIT_MS) != 0) {
+        printf("Erreur: la recherche n'a pas pu etre envoyee\n");
+        return;
+    }
+    if (parties.count == 0) printf("Aucune partie trouvee\n");
+    for (int32_t i = 0; i < parties.count; ++i) {
+        const Partie& p = parties.games[i];
+        printf("%d: %s:%d, hote %s, map %s, %d/%d joueurs\n", i + 1, p.address, p.annonce.tcpPort,
+               p.annonce.pseudo, p.annonce.mapName, p.annonce.players, GAME_SEATS);
+    }
+}
+
+void runJoin(Console& console, const ListeParties& parties, int32_t n) {
+    if (console.started == 1) {
+        showStartResult(-1);
+    } else if (parties.count == 0) {
+        printf("Erreur: aucune partie listee, tapez d'abord cherche\n");
+    } else if (n < 1 || n > parties.count) {
+        printf("Erreur: Le numero de la partie doit etre compris entre 1 et %d\n", parties.count);
+    } else {
+        const Partie& p = parties.games[n - 1];
+        showStartResult(joinGame(console, p.address, p.annonce.tcpPort));
+    }
 }
 
 } // namespace
@@ -90,6 +119,12 @@ int32_t runCommand(Console& console, ConsoleLoop& loop, const Commande& c) {
         break;
     case CMD_RESET:
         resetScores(console);
+        break;
+    case CMD_CHERCHE:
+        runSearch(loop.parties);
+        break;
+    case CMD_REJOINDRE:
+        runJoin(console, loop.parties, n);
         break;
     default:
         printf("Erreur: commande inconnue\n");

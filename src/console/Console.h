@@ -5,6 +5,8 @@
 #include "console/Commande.h"
 #include "map/Map.h"
 #include "map/TagReader.h"
+#include "net/Decouverte.h"
+#include "net/Repondeur.h"
 #include "net/Reseau.h"
 #include "options/Options.h"
 
@@ -16,6 +18,7 @@ struct Console {
     int32_t started = 0;  // 1 once start has fully succeeded
     Map displayMap;       // loaded only to print a map's elements
     Reseau reseau;        // its host flag reads 0 until start has connected
+    Repondeur repondeur;  // answers discovery probes once this console hosts
 };
 
 // Size of the dire text line: at most 47 characters and the zero.
@@ -25,7 +28,8 @@ constexpr int32_t TEXT_LINE_SIZE = 48;
 struct ConsoleLoop {
     Commande commande;
     char text[TEXT_LINE_SIZE];
-    Options workingCopy; // only the command option uses it; never loaded from the file
+    Options workingCopy;  // only the command option uses it; never loaded from the file
+    ListeParties parties; // the games the last cherche found, for rejoindre
 };
 
 // Runs one command line on `console`, as the loop does; 1 when the loop must end.

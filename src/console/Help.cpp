@@ -20,12 +20,14 @@ void showHelp() {
            "ristique d'une map\n");
     printf("aide: affiche la liste des commande\n");
     printf("chargemap N: charge la map N\n");
+    printf("cherche: cherche les parties du reseau local\n");
     printf("dire: permet d'envoyer un message au autres joueur\n");
     printf("expulse N: expulse le joueur N\n");
     printf("listemap: affiche la liste des map\n");
     printf("listetexture: affiche la liste des textures\n");
     printf("option N: permet de regler les options, N=1: options par defaut\n");
     printf("quitter: ferme le programme\n");
+    printf("rejoindre N: rejoint la partie N de la derniere recherche\n");
     printf("reset: remet le score a 0\n");
     printf("score: affiche le score\n");
     printf("start: lance le jeu\n");

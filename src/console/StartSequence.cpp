@@ -11,6 +11,8 @@
 namespace {
 
 constexpr int32_t FIRST_PORT = 2302;
+// How long the start waits for the host's listener before it answers discovery probes.
+constexpr int32_t LISTENER_WAIT_MS = 2000;
 
 // Handed to the game thread, which reads it once at its start.
 ParametresJeu gameParameters;
@@ -63,8 +65,23 @@ int32_t listMapsAtStart(Console& console) {
     return result;
 }
 
-int32_t setupConnection(Console& console) {
+int32_t connectToHost(Console& console, const char* address, int32_t port) {
+    printf("Tentative de connection sur %s:%d\n", address, port);
+    platform::TcpSocket socket;
+    if (platform::connectTcp(address, static_cast<uint16_t>(port), socket) != 0) {
+        printf("Echec de la connection\n");
+        platform::closeSocket(socket); // a retried start opens a fresh one
+        return 1;
+    }
+    printf("Connection Reussie\n");
+    console.reseau.startNetwork(0, socket, -1);
+    return 0;
+}
+
+// A known host (`address` not null) skips the role, address and port prompts.
+int32_t setupConnection(Console& console, const char* address, int32_t port) {
     printf("Initialisation de la connection\n");
+    if (address != nullptr) return connectToHost(console, address, port);
     printf("Serveur ou client?(s/c):");
     const int32_t role = readChar();
     if (role == END_OF_INPUT) endOfInput();
@@ -75,17 +92,7 @@ int32_t setupConnection(Console& console) {
     }
     printf("Entrez l'addresse IP du serveur:");
     if (readWord(serverAddress, sizeof serverAddress) != 0) endOfInput();
-    const int32_t port = askPort();
-    printf("Tentative de connection sur %s:%d\n", serverAddress, port);
-    platform::TcpSocket socket;
-    if (platform::connectTcp(serverAddress, static_cast<uint16_t>(port), socket) != 0) {
-        printf("Echec de la connection\n");
-        platform::closeSocket(socket); // a retried start opens a fresh one
-        return 1;
-    }
-    printf("Connection Reussie\n");
-    console.reseau.startNetwork(0, socket, -1);
-    return 0;
+    return connectToHost(console, serverAddress, askPort());
 }
 
 void runGameThread(void* params) {
@@ -108,15 +115,33 @@ int32_t launchGameThread(Console& console) {
     return 0;
 }
 
-} // namespace
+// A started host answers discovery probes on the port it really listens on; none if its
+// listener could not be bound.
+void showOnLan(Console& console) {
+    const int32_t port = console.reseau.listeningPort(LISTENER_WAIT_MS);
+    if (port > 0)
+        console.repondeur.start(static_cast<uint16_t>(port), console.options.pseudo,
+                                console.reseau.vitrine);
+}
 
-int32_t startGame(Console& console) {
+int32_t runStart(Console& console, const char* address, int32_t port) {
     if (console.started == 1) return -1;
     printf("Initialisation...\n");
     if (loadOptions(console.options) != 0) return 1;
     if (listMapsAtStart(console) != 0) return 1;
-    if (setupConnection(console) != 0) return 1;
+    if (setupConnection(console, address, port) != 0) return 1;
     if (launchGameThread(console) != 0) return 1;
     console.started = 1;
+    if (console.reseau.host == 1) showOnLan(console);
     return 0;
+}
+
+} // namespace
+
+int32_t startGame(Console& console) {
+    return runStart(console, nullptr, 0);
+}
+
+int32_t joinGame(Console& console, const char* address, int32_t port) {
+    return runStart(console, address, port);
 }

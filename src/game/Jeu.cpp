@@ -184,14 +184,15 @@ uint32_t gameThreadMain(void* params) {
     const ParametresJeu& p = *static_cast<const ParametresJeu*>(params);
     const Options options = p.options;
     Jeu& jeu = theGame;
-    bool running = true;
-    if (initGame(jeu, options, p.mapName, p.mapNumber, p.reseau) != 0) {
+    bool running = initGame(jeu, options, p.mapName, p.mapNumber, p.reseau) == 0;
+    initPlayers(jeu);
+    if (!running) {
         printf("\nErreur lors de l'initialisation de la fenetre\n\n>>>");
-        running = false;
     } else {
+        // A host is found by searches from the moment it says it is ready.
+        if (jeu.reseau != nullptr && jeu.reseau->host != 0) showGameOnLan(jeu);
         printf("\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>");
     }
-    initPlayers(jeu);
     platform::Saisie& saisie = theInput;
     platform::clearSaisie(saisie);
     while (running) {

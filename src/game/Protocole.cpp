@@ -580,5 +580,15 @@ void dispatchMessages(Jeu& jeu) {
     for (int32_t i = 0; i < MAX_MESSAGES_PER_FRAME && jeu.reseau->nextMessage(m) == 0; ++i)
         handleMessage(jeu, m);
     sendStateIfDue(jeu);
+    // Once a frame, so that every map change, join, kick and leave shows without a call of
+    // its own; before the frames leave, so that a peer who got them finds the host up to date.
+    if (isHost(jeu)) showGameOnLan(jeu);
     jeu.reseau->releaseSends();
+}
+
+void showGameOnLan(Jeu& jeu) {
+    int32_t players = 1; // the host's own
+    for (int32_t k = 0; k < HOST_SLOTS; ++k)
+        if (isPresent(jeu, k)) ++players;
+    jeu.reseau->vitrine.publish(jeu.mapName, players);
 }

@@ -63,6 +63,8 @@ void dispatchMessages(Jeu& jeu);
 // state once it reaches 500 ms.
 void handleMessage(Jeu& jeu, const Message& m);
 void sendStateIfDue(Jeu& jeu);
+// Host: shows the map and the players to discovery probes (dispatchMessages does it too).
+void showGameOnLan(Jeu& jeu);
 
 // Where the protocol prints its console texts: standard output unless set (null restores
 // it). The headless bot keeps its standard output for its own record.

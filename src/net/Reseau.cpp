@@ -523,6 +523,7 @@ void Reseau::detachConsumer() {
     }
     clearQueue();
     queueSpace.set();
+    vitrine.withdraw();
 }
 
 int32_t Reseau::nextSequence() {

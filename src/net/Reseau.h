@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "net/Decouverte.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"
 
@@ -108,6 +109,9 @@ class Reseau {
     uint8_t host = 0;
     int32_t nextOrder = 0;
     int32_t lastSequence = 0;
+    // Host: what its game shows to discovery probes. Here because every hosting game,
+    // windowed or not, reaches its transport; withdrawn when the game stops reading.
+    Vitrine vitrine;
 
     Reseau() = default;
     Reseau(const Reseau&) = delete;
@@ -144,7 +148,8 @@ class Reseau {
     void recognisePeer(const Message& m);
     // The game thread has ended: nobody will read the queue again, so it is emptied and
     // whatever arrives or is posted from now on is dropped instead of waiting for room
-    // (a waiting receive thread would let TCP back up and freeze the peers' games).
+    // (a waiting receive thread would let TCP back up and freeze the peers' games). The
+    // game is no longer shown to discovery probes.
     void detachConsumer();
 
     // The port the host listens on, once the accept thread has bound it: waits up to

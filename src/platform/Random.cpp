@@ -1,6 +1,7 @@
 #include "platform/Random.h"
 
 #include <cstdlib>
+#include <random>
 
 #include "platform/Clock.h"
 #include "platform/Sync.h"
@@ -26,6 +27,11 @@ double randomUpTo(int32_t n) {
     // Fifteen bits whatever the runtime's RAND_MAX, so the result stays within [0, n].
     const int32_t r = std::rand() / (RAND_MAX / (RANDOM_TOP + 1) + 1);
     return r / static_cast<double>(RANDOM_TOP) * n;
+}
+
+uint32_t randomWord() {
+    std::random_device device;
+    return static_cast<uint32_t>(device());
 }
 
 } // namespace platform

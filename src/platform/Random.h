@@ -10,3 +10,11 @@ namespace platform {
 double randomUpTo(int32_t n);
 
 } // namespace platform
+
+namespace platform {
+
+// 32 bits from the system's entropy source: unlike randomUpTo, two processes started in the
+// same millisecond draw different words.
+uint32_t randomWord();
+
+} // namespace platform

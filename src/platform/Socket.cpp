@@ -2,7 +2,10 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -158,6 +161,84 @@ void shutdownSocket(TcpSocket s) {
 }
 
 void closeSocket(TcpSocket& s) {
+    if (s.valid()) close(s.fd);
+    s.fd = -1;
+}
+
+int openUdp(uint16_t port, bool broadcast, UdpSocket& out) {
+    out.fd = -1;
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 1;
+    const int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (broadcast && setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &yes, sizeof yes) != 0) {
+        close(fd);
+        return 1;
+    }
+    const sockaddr_in address = anyAddress(port);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return 1;
+    }
+    out.fd = fd;
+    return 0;
+}
+
+int sendDatagram(UdpSocket s, const void* data, size_t n, Adresse to) {
+    if (!s.valid()) return 1;
+    sockaddr_in peer = {};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = htonl(to.ip);
+    peer.sin_port = htons(to.port);
+    ssize_t r;
+    do {
+        r = sendto(s.fd, data, n, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&peer),
+                   sizeof peer);
+    } while (r < 0 && errno == EINTR);
+    return r == static_cast<ssize_t>(n) ? 0 : 1;
+}
+
+int32_t receiveDatagram(UdpSocket s, void* data, size_t capacity, int32_t ms, Adresse& from) {
+    if (!s.valid()) return -1;
+    pollfd entry = {s.fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&entry, 1, ms);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) return -1;
+    sockaddr_in peer = {};
+    socklen_t length = sizeof peer;
+    // MSG_TRUNC: the datagram's real length, so that an oversized one can be told apart.
+    const ssize_t r = recvfrom(s.fd, data, capacity, MSG_TRUNC | MSG_DONTWAIT,
+                               reinterpret_cast<sockaddr*>(&peer), &length);
+    if (r < 0 || peer.sin_family != AF_INET) return -1;
+    from.ip = ntohl(peer.sin_addr.s_addr);
+    from.port = ntohs(peer.sin_port);
+    return r > INT32_MAX ? INT32_MAX : static_cast<int32_t>(r);
+}
+
+int32_t broadcastAddresses(uint32_t out[], int32_t max) {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return 0;
+    int32_t count = 0;
+    for (const ifaddrs* i = list; i != nullptr && count < max; i = i->ifa_next) {
+        const unsigned wanted = IFF_UP | IFF_BROADCAST;
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+            (i->ifa_flags & wanted) != wanted || i->ifa_broadaddr == nullptr)
+            continue;
+        const auto* b = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
+        out[count++] = ntohl(b->sin_addr.s_addr);
+    }
+    freeifaddrs(list);
+    return count;
+}
+
+void formatAddress(uint32_t ip, char text[16]) {
+    snprintf(text, 16, "%u.%u.%u.%u", (ip >> 24) & 255u, (ip >> 16) & 255u, (ip >> 8) & 255u,
+             ip & 255u);
+}
+
+void closeSocket(UdpSocket& s) {
     if (s.valid()) close(s.fd);
     s.fd = -1;
 }

@@ -1,5 +1,6 @@
-// IPv4 TCP sockets: the only code that speaks to the network stack.
-// Every socket is close-on-exec, so processes we spawn do not inherit our connections.
+// IPv4 sockets, TCP for the game and UDP for finding games on the LAN: the only code that
+// speaks to the network stack. Every socket is close-on-exec, so processes we spawn do not
+// inherit our connections.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -42,5 +43,38 @@ int waitReadable(TcpSocket s, int32_t ms);
 void shutdownSocket(TcpSocket s);
 // Closes and invalidates `s`; closing an invalid socket does nothing.
 void closeSocket(TcpSocket& s);
+
+// ---- UDP --------------------------------------------------------------------------------
+
+struct UdpSocket {
+    int fd = -1;
+    bool valid() const { return fd >= 0; }
+};
+
+// An IPv4 address and port, both in host byte order.
+struct Adresse {
+    uint32_t ip;
+    uint16_t port;
+};
+
+// The loopback's broadcast address: a datagram sent there reaches every socket bound to its
+// port on this machine, where one sent to 127.0.0.1 reaches only one of those sharing it.
+constexpr uint32_t LOOPBACK_BROADCAST = 0x7FFFFFFF; // 127.255.255.255
+
+// Binds on all local addresses at `port` (0: any free port). SO_REUSEADDR, so that several
+// games on one machine share a port; `broadcast` allows sending to broadcast addresses.
+// 0 on success, 1 on failure (nothing is left open then).
+int openUdp(uint16_t port, bool broadcast, UdpSocket& out);
+// Sends one datagram. 0 when it left whole, 1 otherwise.
+int sendDatagram(UdpSocket s, const void* data, size_t n, Adresse to);
+// Waits up to `ms` milliseconds for one datagram and keeps at most `capacity` bytes of it.
+// Its whole length, which may exceed `capacity`, or -1 when none came.
+int32_t receiveDatagram(UdpSocket s, void* data, size_t capacity, int32_t ms, Adresse& from);
+// The broadcast addresses of the IPv4 interfaces that are up and have one, at most `max`.
+// Their count.
+int32_t broadcastAddresses(uint32_t out[], int32_t max);
+// Dotted decimal, at most 15 characters and the terminator.
+void formatAddress(uint32_t ip, char text[16]);
+void closeSocket(UdpSocket& s);
 
 } // namespace platform

@@ -9,6 +9,7 @@ STARTUP, REPLY = 20, 10  # seconds; generous, the machine is shared with other b
 PROMPT, HELP_HEAD = "\n>>>", "\nLISTE DES COMMANDES:\n\n"
 WINDOW_READY = "\n\tPas d'erreur durant l'initialisation de la fenetre\n\n>>>"
 NOT_HOST = "Erreur: vous n'etes pas le serveur\n"
+DISCOVERY = "BRUME_TEST_DISCOVERY_PORT"  # a test's own UDP port for finding games
 # Message types, and frames as they travel: sequence, type, argument, reserved, payload.
 ASSIGN_ID, NEW_PLAYER, NAME, SCORE, LOAD_MAP, COLOUR, VERSION = 0, 1, 2, 3, 5, 6, 7
 STATE, SHOT, FRAG, KICKED, CHAT, LEFT = 10, 12, 13, 14, 16, 20
@@ -25,8 +26,8 @@ def reap():
         shutil.rmtree(_folders.pop(), ignore_errors=True)
 
 
-def free_port():
-    with socket.socket() as s:
+def free_port(kind=socket.SOCK_STREAM):
+    with socket.socket(socket.AF_INET, kind) as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
 
@@ -58,7 +59,10 @@ class Process:
 
     def __init__(self, args, cwd=None, env=None):
         self.stderr, self.out, self.ended = tempfile.TemporaryFile(), b"", False
-        env = {k: v for k, v in dict(os.environ, **(env or {})).items() if v is not None}
+        # A host answers searches on a UDP port of its own unless the test shares one; an
+        # env value of None unsets the variable.
+        env = {DISCOVERY: str(free_port(socket.SOCK_DGRAM)), **os.environ, **(env or {})}
+        env = {k: v for k, v in env.items() if v is not None}
         self.p = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.PIPE,
                                   stdout=subprocess.PIPE, stderr=self.stderr,
                                   preexec_fn=lambda: _libc.prctl(1, 9))  # dies with the test
