@@ -1,17 +1,17 @@
 // Entry point: the console runs on the main thread.
 #include <cstdio>
 
-#include "console/Console.h"
+#include "console/Serveur.h"
 #include "platform/Memory.h"
 #include "platform/SoftwareRenderer.h"
 #include "platform/Thread.h"
 
-int main() {
+int main(int argc, char** argv) {
     platform::keepFreedMemory();
     platform::drawWithoutRendererThreads();
     // Prompts must show at once, even through a pipe.
     setvbuf(stdout, nullptr, _IONBF, 0);
     // Ends the process with the game and network threads still running, without tearing
     // down the objects they use.
-    platform::exitProcess(runConsole());
+    platform::exitProcess(runProgram(argc, argv));
 }
