@@ -20,9 +20,7 @@ void publishAnnonce(const Jeu& jeu) {
     a.mapNumber = jeu.mapNumber;
     memcpy(a.mapName, jeu.mapName, sizeof a.mapName);
     a.mapName[sizeof a.mapName - 1] = '\0';
-    a.players = jeu.dedicated == 0 ? 1 : 0;
-    for (const Joueur& p : jeu.remotePlayers)
-        if (p.state == PLAYER_PRESENT) a.players++;
+    a.players = countPresentPlayers(jeu) + (jeu.dedicated == 0 ? 1 : 0);
     platform::Guard g(annonceLock);
     published = a;
 }

@@ -176,6 +176,13 @@ void initPlayers(Jeu& jeu) {
     memset(jeu.sieges, 0, sizeof jeu.sieges);
 }
 
+int32_t countPresentPlayers(const Jeu& jeu) {
+    int32_t n = 0;
+    for (const Joueur& p : jeu.remotePlayers)
+        if (p.state == PLAYER_PRESENT) ++n;
+    return n;
+}
+
 void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,
                       const uint8_t keys[4]) {
     if (!isPlayerNumber(n)) return;
@@ -234,11 +241,17 @@ int32_t initServerGame(const ParametresJeu& params) {
 
 namespace {
 
+// While nobody plays, a few frames a second are enough to take in newcomers, and an idle
+// server costs next to nothing.
+constexpr int32_t IDLE_FPS = 10;
+
 // The windowed loop without its window: no events, no simulation of a player it does not
 // have, nothing drawn.
 void serverLoop(void*) {
     Jeu& jeu = theGame;
+    const int32_t cap = jeu.maxFps;
     for (;;) {
+        jeu.maxFps = countPresentPlayers(jeu) > 0 ? cap : IDLE_FPS;
         paceFrame(jeu);
         dispatchMessages(jeu);
     }

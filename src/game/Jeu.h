@@ -88,7 +88,8 @@ int32_t loadGameMap(Jeu& jeu, const char* name, int32_t number);
 // player of its own. 0, or 1 (after the loader's messages) when the map does not load.
 int32_t initServerGame(const ParametresJeu& params);
 // Starts the server's frame loop on a thread of its own: pacing and the messages, nothing
-// drawn, nothing simulated. It runs until the process ends. 0, or 1 when it cannot start.
+// drawn, nothing simulated; at the frame cap while somebody plays, at 10 frames a second
+// while nobody does. It runs until the process ends. 0, or 1 when it cannot start.
 int32_t startServerLoop();
 
 // First step of every frame: sleeps what is left of the frame budget.
@@ -100,6 +101,8 @@ int32_t frameBudget(int32_t maxFps);
 // Places the local player (host), marks every remote slot absent and every client slot
 // unseen.
 void initPlayers(Jeu& jeu);
+// Remote slots whose player is present.
+int32_t countPresentPlayers(const Jeu& jeu);
 // Stores a received state into remote slot n; numbers outside 0..7 store nothing.
 void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,
                       const uint8_t keys[4]);
