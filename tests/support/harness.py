@@ -13,6 +13,10 @@ NOT_HOST = "Erreur: vous n'etes pas le serveur\n"
 ASSIGN_ID, NEW_PLAYER, NAME, SCORE, LOAD_MAP, COLOUR, VERSION = 0, 1, 2, 3, 5, 6, 7
 STATE, SHOT, FRAG, KICKED, CHAT, LEFT = 10, 12, 13, 14, 16, 20
 FRAME = struct.Struct("<4i48s")
+SHIPPED_MAPS = open(os.path.join(SOURCE, "data", "liste des maps.list")).read().count("<")
+# One bare room with a spawn point at each end: nothing stands between two players.
+DUEL = ("<apparition> (1,1) (6,2)\n<plafon> [0]{2} (0) (0,0) (8,4)  [2]{2} (3) (0,0) (8,4)\n"
+        "<mur> [1]{2} (h,0,0,8)(0,5) (h,4,0,8)(0,5) (v,0,0,4)(0,5) (v,8,0,4)(0,5)\n<fin>\n")
 _live, _folders, _libc = [], [], ctypes.CDLL(None)
 
 
@@ -53,11 +57,13 @@ def connect(port):
 
 
 class Process:
-    """A child whose standard output is gathered as it comes; standard error goes to a file."""
+    """A child whose standard output is gathered as it comes; standard error goes to a file.
+    `env` adds to the test's environment; a value None takes the variable out."""
 
     def __init__(self, args, cwd=None, env=None):
         self.stderr, self.out, self.ended = tempfile.TemporaryFile(), b"", False
-        self.p = subprocess.Popen(args, cwd=cwd, env=dict(os.environ, **(env or {})), stdin=subprocess.PIPE,
+        env = {k: v for k, v in dict(os.environ, **(env or {})).items() if v is not None}
+        self.p = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.PIPE,
                                   stdout=subprocess.PIPE, stderr=self.stderr,
                                   preexec_fn=lambda: _libc.prctl(1, 9))  # dies with the test
         _live.append(self)
