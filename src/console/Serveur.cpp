@@ -1,5 +1,6 @@
 #include "console/Serveur.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,13 @@
 #include "platform/Thread.h"
 
 namespace {
+
+// What the command line asks for.
+struct Serveur {
+    int32_t wanted = 0; // --serveur
+    int32_t port = 2302;
+    int32_t mapNumber = 0;
+};
 
 // How long the accept thread may take to bind the port.
 constexpr int32_t LISTEN_WAIT_MS = 5000;
@@ -80,8 +88,8 @@ int runServer(const Serveur& s) {
     return 0;
 }
 
-} // namespace
-
+// Reads the arguments after the program's name into `serveur`. 0 when they ask for a
+// server, 1 for the usage (--help), 2 when they are wrong (the reason printed first).
 int32_t parseCommandLine(int argc, char** argv, Serveur& serveur) {
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
@@ -92,14 +100,17 @@ int32_t parseCommandLine(int argc, char** argv, Serveur& serveur) {
         }
         const bool port = strcmp(word, "--port") == 0;
         if (!port && strcmp(word, "--map") != 0) return wrongArgument("argument inconnu:", word);
-        const char* value = i + 1 < argc ? argv[++i] : "";
+        const char* value = i + 1 < argc ? argv[++i] : "(rien)";
         const bool valid = port ? parseNumber(value, 0, 65535, serveur.port)
                                 : parseNumber(value, 0, HIGHEST_MAP_ARGUMENT, serveur.mapNumber);
-        if (!valid) return wrongArgument(port ? "port incorrect:" : "numero de map incorrect:", value);
+        if (!valid)
+            return wrongArgument(port ? "port incorrect:" : "numero de map incorrect:", value);
     }
     if (serveur.wanted == 0) return wrongArgument("--port et --map vont avec", "--serveur");
     return 0;
 }
+
+} // namespace
 
 int runProgram(int argc, char** argv) {
     if (argc <= 1) return runConsole();

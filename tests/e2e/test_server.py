@@ -5,7 +5,7 @@ from harness import DUEL, GAME, PROMPT, SHIPPED_MAPS, STARTUP, Bot, Process, gam
 
 NO_DISPLAY = {"DISPLAY": None, "XAUTHORITY": None, "WAYLAND_DISPLAY": None}
 # Frames that would show a player 7: its join, score, colour, state or shot.
-HOST_PLAYER = re.compile(r"recv type=(1|3|6|10|12) arg=7 ")
+HOST_PLAYER = re.compile(r"recv type=(1|3|6|10|12) arg=7[ \n]")
 
 
 class Server(Process):
