@@ -59,12 +59,12 @@ def test_bots_play_through_it():
 def test_command_line_and_ends():
     folder = game_folder("arbitre")
     server = Server(folder)
-    cases = (([], "--help", 0), (["--port", "1"], "usage:", 2), (["--serveur", "--port", "65536"], "usage:", 2),
+    cases = ((["--help"], "usage:", 0), (["--port", "1"], "usage:", 2), (["--serveur", "--port", "65536"], "usage:", 2),
              (["--serveur", "--map"], "usage:", 2), (["--serveur", "-x"], "usage:", 2),
              (["--serveur", "--map", "99"], "Erreur: La map 99 est inexistante\n", 1),
              (["--serveur", "--port", str(server.port)], "Erreur: bind a echoue", 1))
     for args, text, status in cases:
-        p = Process([GAME, *(args or ["--help"])], folder, NO_DISPLAY)
+        p = Process([GAME, *args], folder, NO_DISPLAY)
         assert p.wait_exit() == status and text in p.text + p.errors(), (args, p.text, p.errors())
     ends = {"quitter": lambda s: s.send("quitter"), "end of input": lambda s: s.p.stdin.close(),
             "SIGTERM": lambda s: s.kill(signal.SIGTERM), "SIGINT": lambda s: s.kill(signal.SIGINT)}
