@@ -2,12 +2,13 @@
 #include <cstdio>
 
 #include "console/Console.h"
+#include "console/Serveur.h"
 #include "platform/GameFolders.h"
 #include "platform/Memory.h"
 #include "platform/SoftwareRenderer.h"
 #include "platform/Thread.h"
 
-int main() {
+int main(int argc, char** argv) {
     platform::keepFreedMemory();
     platform::drawWithoutRendererThreads();
     platform::findGameFolders();
@@ -15,5 +16,5 @@ int main() {
     setvbuf(stdout, nullptr, _IONBF, 0);
     // Ends the process with the game and network threads still running, without tearing
     // down the objects they use.
-    platform::exitProcess(runConsole());
+    platform::exitProcess(runProgram(argc, argv));
 }

@@ -133,11 +133,19 @@ int32_t runCommand(Console& console, ConsoleLoop& loop, const Commande& c) {
     return 0;
 }
 
-int runConsole() {
+Console& programConsole() {
+    return theConsole;
+}
+
+int runCommands() {
     fillDefaultOptions(theLoop.workingCopy);
-    showBanner();
     // The end of standard input ends the program as quitter does.
     while (readCommand(theLoop.commande) == 0)
         if (runCommand(theConsole, theLoop, theLoop.commande) != 0) break;
     return 0;
+}
+
+int runConsole() {
+    showBanner();
+    return runCommands();
 }

@@ -38,3 +38,9 @@ int32_t runCommand(Console& console, ConsoleLoop& loop, const Commande& c);
 // Prints the banner, then reads and runs commands until quitter or the end of standard
 // input. Returns the exit status, 0.
 int runConsole();
+
+// The program's one console, alive until the process ends; the dedicated server sets it up
+// as start would.
+Console& programConsole();
+// The command loop of runConsole without its banner. Returns the exit status, 0.
+int runCommands();

@@ -115,15 +115,6 @@ int32_t launchGameThread(Console& console) {
     return 0;
 }
 
-// A started host answers discovery probes on the port it really listens on; none if its
-// listener could not be bound.
-void showOnLan(Console& console) {
-    const int32_t port = console.reseau.listeningPort(LISTENER_WAIT_MS);
-    if (port > 0)
-        console.repondeur.start(static_cast<uint16_t>(port), console.options.pseudo,
-                                console.reseau.vitrine);
-}
-
 int32_t runStart(Console& console, const char* address, int32_t port) {
     if (console.started == 1) return -1;
     printf("Initialisation...\n");
@@ -137,6 +128,16 @@ int32_t runStart(Console& console, const char* address, int32_t port) {
 }
 
 } // namespace
+
+// A started host answers discovery probes on the port it really listens on; none if its
+// listener could not be bound.
+void showOnLan(Console& console) {
+    const int32_t port = console.reseau.listeningPort(LISTENER_WAIT_MS);
+    if (port > 0)
+        console.repondeur.start(static_cast<uint16_t>(port), console.options.pseudo,
+                                console.reseau.vitrine);
+}
+
 
 int32_t startGame(Console& console) {
     return runStart(console, nullptr, 0);

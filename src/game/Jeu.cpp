@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Keyboard.h"
 #include "platform/Saisie.h"
+#include "platform/Thread.h"
 #include "platform/Window.h"
 #include "render/GlState.h"
 #include "render/Texture.h"
@@ -81,15 +82,37 @@ int32_t frameBudget(int32_t maxFps) {
     return maxFps > 0 ? 1000 / maxFps : 0;
 }
 
-int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber,
+void prepareGame(Jeu& jeu, const Options& options, const char* mapName, int32_t mapNumber,
                  Reseau* reseau) {
     jeu.mapNumber = mapNumber;
+    copyName(jeu.mapName, mapName);
     jeu.options = options;
     jeu.reseau = reseau;
     jeu.maxFps = options.maxFps;
     jeu.mouseCaptured = 1;
+    jeu.chatOpen = 0;
     jeu.frameTimer.clear();
     jeu.workTimer.clear();
+    jeu.texte.initMessages();
+    jeu.map.clear();
+    jeu.tir.init();
+    jeu.fireCooldown = 0;
+    stopRequested = 0;
+    initSnapshots(jeu.joueurs);
+    jeu.deathTimer = DEATH_TIMER_ALIVE;
+    for (int32_t& m : jeu.versionMismatches)
+        m = 0;
+}
+
+int32_t loadGameMap(Jeu& jeu, const char* name, int32_t number) {
+    if (jeu.dedicated == 0) return loadPlayMap(jeu.map, jeu.mapTextures, name, number);
+    printf("On charge la map %s de numero %d\n", name, number);
+    return jeu.map.loadElements(name);
+}
+
+int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber,
+                 Reseau* reseau) {
+    prepareGame(jeu, options, mapName, mapNumber, reseau);
 
     printf("\nInitialisation de SDL\n");
     if (platform::startVideo() != 0) return 1;
@@ -102,34 +125,18 @@ int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumb
     setGlState(options);
 
     if (loadImages(jeu) != 0) return 1;
-    jeu.texte.initMessages();
     buildFont(jeu.fontTexture);
 
-    jeu.chatOpen = 0;
-    jeu.mapNumber = mapNumber;
-    copyName(jeu.mapName, mapName);
-
     printf("Chargement de la map...\n");
-    jeu.map.clear();
-    if (reseau != nullptr && reseau->host != 0 &&
-        loadPlayMap(jeu.map, jeu.mapTextures, jeu.mapName, mapNumber) != 0) {
+    if (reseau != nullptr && reseau->host != 0 && loadGameMap(jeu, jeu.mapName, mapNumber) != 0) {
         printf("Erreur lors du chargement de la map");
         return 1;
     }
-
-    jeu.tir.init();
-    jeu.fireCooldown = 0;
-    stopRequested = 0;
 
     printf("Initialisation des sons\n");
     jeu.son.initSounds();
     for (const char* file : SOUND_FILES)
         jeu.son.loadSound(file);
-
-    initSnapshots(jeu.joueurs);
-    jeu.deathTimer = DEATH_TIMER_ALIVE;
-    for (int32_t& m : jeu.versionMismatches)
-        m = 0;
     platform::repeatKeys(500, 50);
     return 0;
 }
@@ -167,6 +174,13 @@ void initPlayers(Jeu& jeu) {
         r.state = PLAYER_ABSENT;
     }
     memset(jeu.sieges, 0, sizeof jeu.sieges);
+}
+
+int32_t countPresentPlayers(const Jeu& jeu) {
+    int32_t n = 0;
+    for (const Joueur& p : jeu.remotePlayers)
+        if (p.state == PLAYER_PRESENT) ++n;
+    return n;
 }
 
 void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,
@@ -210,4 +224,42 @@ uint32_t gameThreadMain(void* params) {
     if (jeu.reseau != nullptr) jeu.reseau->detachConsumer();
     platform::stopVideo();
     return 0;
+}
+
+int32_t initServerGame(const ParametresJeu& params) {
+    Jeu& jeu = theGame;
+    jeu.dedicated = 1;
+    prepareGame(jeu, params.options, params.mapName, params.mapNumber, params.reseau);
+    // A cap of 0 or above 1000 would leave no sleep in the frame: a server never spins.
+    if (frameBudget(jeu.maxFps) == 0) jeu.maxFps = 1000;
+    if (loadGameMap(jeu, jeu.mapName, jeu.mapNumber) != 0) {
+        printf("Erreur lors du chargement de la map\n");
+        return 1;
+    }
+    initPlayers(jeu);
+    return 0;
+}
+
+namespace {
+
+// While nobody plays, a few frames a second are enough to take in newcomers, and an idle
+// server costs next to nothing.
+constexpr int32_t IDLE_FPS = 10;
+
+// The windowed loop without its window: no events, no simulation of a player it does not
+// have, nothing drawn.
+void serverLoop(void*) {
+    Jeu& jeu = theGame;
+    const int32_t cap = jeu.maxFps;
+    for (;;) {
+        jeu.maxFps = countPresentPlayers(jeu) > 0 ? cap : IDLE_FPS;
+        paceFrame(jeu);
+        dispatchMessages(jeu);
+    }
+}
+
+} // namespace
+
+int32_t startServerLoop() {
+    return platform::startThread(serverLoop, nullptr) == 0 ? 0 : 1;
 }

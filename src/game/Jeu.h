@@ -29,6 +29,7 @@ struct Siege {
 
 // Everything the game owns; one instance, created once and never copied.
 struct Jeu {
+    uint8_t dedicated; // 1 on a dedicated server: no window and no player of its own
     int32_t maxFps;
     int32_t mouseCaptured; // 1 while the mouse steers the view
     uint8_t chatOpen;
@@ -74,6 +75,22 @@ uint32_t gameThreadMain(void* params);
 // Opens the window, sets the GL state, loads textures, font, map (host) and sounds.
 // 0 on success, 1 at the first failure.
 int32_t initGame(Jeu& jeu, Options options, const char* mapName, int32_t mapNumber, Reseau* reseau);
+// What initGame sets up apart from the window, its textures and the sounds: the settings,
+// timers, message list, an empty map, shots, snapshots, the living player's timers. Prints
+// nothing. Windowless games (the bot, the dedicated server) start from here.
+void prepareGame(Jeu& jeu, const Options& options, const char* mapName, int32_t mapNumber,
+                 Reseau* reseau);
+// Loads map file `name` for play as number `number`: with its textures where there is a
+// window; a dedicated server, which draws nothing, reads the elements alone. 0 or 1.
+int32_t loadGameMap(Jeu& jeu, const char* name, int32_t number);
+
+// The dedicated server's game: prepared without a window, map `mapNumber` loaded, no
+// player of its own. 0, or 1 (after the loader's messages) when the map does not load.
+int32_t initServerGame(const ParametresJeu& params);
+// Starts the server's frame loop on a thread of its own: pacing and the messages, nothing
+// drawn, nothing simulated; at the frame cap while somebody plays, at 10 frames a second
+// while nobody does. It runs until the process ends. 0, or 1 when it cannot start.
+int32_t startServerLoop();
 
 // First step of every frame: sleeps what is left of the frame budget.
 void paceFrame(Jeu& jeu);
@@ -84,6 +101,8 @@ int32_t frameBudget(int32_t maxFps);
 // Places the local player (host), marks every remote slot absent and every client slot
 // unseen.
 void initPlayers(Jeu& jeu);
+// Remote slots whose player is present.
+int32_t countPresentPlayers(const Jeu& jeu);
 // Stores a received state into remote slot n; numbers outside 0..7 store nothing.
 void applyRemoteState(Jeu& jeu, int32_t n, double posX, double posY, double yaw, double pitch,
                       const uint8_t keys[4]);

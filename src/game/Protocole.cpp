@@ -107,6 +107,11 @@ bool isHost(const Jeu& jeu) {
     return jeu.reseau->host != 0;
 }
 
+// A windowed game has a player of its own; a dedicated server only referees and relays.
+bool playsItself(const Jeu& jeu) {
+    return jeu.dedicated == 0;
+}
+
 bool isClientNumber(int32_t n) {
     return n >= 0 && n < HOST_SLOTS;
 }
@@ -161,7 +166,7 @@ bool loadNamedMap(Jeu& jeu, const char* name, int32_t number) {
         return false;
     }
     // A map that fails to load leaves whatever the loader left; it reports on the console.
-    loadPlayMap(jeu.map, jeu.mapTextures, name, number);
+    loadGameMap(jeu, name, number);
     return true;
 }
 
@@ -198,14 +203,22 @@ void joinPlayer(Jeu& jeu, const Message& m) {
     consolePrint("\nNouveau joueur id: %d\n\n>>>", n);
     markPresent(jeu, n);
     const Pseudo me = ownPseudo(jeu);
-    announcePlayer(jeu, HOST_ID, jeu.localPlayer.score, me.chars, jeu.options.colour, n);
+    uint8_t payload[PAYLOAD_SIZE];
+    if (playsItself(jeu)) {
+        announcePlayer(jeu, HOST_ID, jeu.localPlayer.score, me.chars, jeu.options.colour, n);
+    } else {
+        // No player 7 to introduce; only the name its chat lines are shown with. The
+        // pseudo is terminated and shorter than a payload.
+        memset(payload, 0, PAYLOAD_SIZE);
+        memcpy(payload, me.chars, sizeof me.chars);
+        jeu.reseau->sendMessage(MSG_NAME, HOST_ID, payload, n);
+    }
     for (int32_t k = 0; k < HOST_SLOTS; ++k) {
         if (k == n || !isPresent(jeu, k)) continue;
         const Joueur& other = jeu.remotePlayers[k];
         announcePlayer(jeu, k, other.score, other.name, other.colour, n);
     }
     announcePlayer(jeu, n, 0, PLACEHOLDER_NAME, 0, -1);
-    uint8_t payload[PAYLOAD_SIZE];
     writeText(payload, jeu.mapName);
     jeu.reseau->sendMessage(MSG_LOAD_MAP, jeu.mapNumber, payload, n);
 }
@@ -344,7 +357,8 @@ void creditFrag(Jeu& jeu, int32_t victim) {
 
 bool onFrag(Jeu& jeu, const Message& m) {
     const double killer = readDouble(m.payload);
-    if (killer == static_cast<double>(jeu.localPlayer.id) && isPlayerNumber(m.argument))
+    if (playsItself(jeu) && killer == static_cast<double>(jeu.localPlayer.id) &&
+        isPlayerNumber(m.argument))
         creditFrag(jeu, m.argument);
     return true;
 }
@@ -384,6 +398,10 @@ bool onShowScores(Jeu& jeu, const Message&) {
         const Joueur& p = jeu.remotePlayers[k];
         consolePrint("\nScore de %s(%d)=%d", p.name, k, p.score);
         jeu.texte.addMessage("Score de %s=%d", p.name, p.score);
+    }
+    if (!playsItself(jeu)) {
+        consolePrint("\n\n>>>");
+        return true;
     }
     consolePrint("\nMon score (%d)=%d!!\n\n>>>", jeu.localPlayer.id, jeu.localPlayer.score);
     jeu.texte.addMessage("Mon score=%d!!", jeu.localPlayer.score);
@@ -428,6 +446,7 @@ bool onHostLost(Jeu& jeu, const Message&) {
 
 bool onResetScores(Jeu& jeu, const Message& m) {
     consolePrint("Remise a 0 des scores\n");
+    if (!playsItself(jeu)) return true;
     jeu.localPlayer.score = 0;
     uint8_t payload[PAYLOAD_SIZE];
     writeDoublePayload(payload, 0.0);
@@ -526,6 +545,7 @@ void handleMessage(Jeu& jeu, const Message& m) {
 
 // Every 500 ms of frame time, or at once when the simulation forced it (500).
 void sendStateIfDue(Jeu& jeu) {
+    if (!playsItself(jeu)) return;
     Joueur& me = jeu.localPlayer;
     const uint32_t elapsed = jeu.frameTimer.elapsed;
     const int64_t timer = static_cast<int64_t>(me.stateSendTimer) + elapsed;
@@ -587,7 +607,7 @@ void dispatchMessages(Jeu& jeu) {
 }
 
 void showGameOnLan(Jeu& jeu) {
-    int32_t players = 1; // the host's own
+    int32_t players = jeu.dedicated ? 0 : 1; // the host's own, when it plays
     for (int32_t k = 0; k < HOST_SLOTS; ++k)
         if (isPresent(jeu, k)) ++players;
     jeu.reseau->vitrine.publish(jeu.mapName, players);

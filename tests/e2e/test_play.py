@@ -2,13 +2,9 @@
 through their consoles and windows, and headless bots that record what a player receives."""
 import os, time
 import pytest
-from harness import (HELP_HEAD, NOT_HOST, PROMPT, REPLY, SOURCE, Bot, Display, Game, free_port, reap,  # noqa: F401
-                     within)
+from harness import (DUEL, HELP_HEAD, NOT_HOST, PROMPT, REPLY, SHIPPED_MAPS, SOURCE, Bot, Display, Game,  # noqa: F401
+                     free_port, reap, within)
 
-SHIPPED_MAPS = open(os.path.join(SOURCE, "data", "liste des maps.list")).read().count("<")
-# One bare room with a spawn point at each end: nothing stands between two players.
-DUEL = ("<apparition> (1,1) (6,2)\n<plafon> [0]{2} (0) (0,0) (8,4)  [2]{2} (3) (0,0) (8,4)\n"
-        "<mur> [1]{2} (h,0,0,8)(0,5) (h,4,0,8)(0,5) (v,0,0,4)(0,5) (v,8,0,4)(0,5)\n<fin>\n")
 # One long room; from its spawn point at the west end a player looks east down the room.
 HALL = ("<apparition> (1,2)\n<plafon> [0]{2} (0) (0,0) (12,4)  [2]{2} (3) (0,0) (12,4)\n"
         "<mur> [1]{2} (h,0,0,12)(0,5) (h,4,0,12)(0,5) (v,0,0,4)(0,5) (v,12,0,4)(0,5)\n<fin>\n")

@@ -14,6 +14,10 @@ DISCOVERY = "BRUME_TEST_DISCOVERY_PORT"  # a test's own UDP port for finding gam
 ASSIGN_ID, NEW_PLAYER, NAME, SCORE, LOAD_MAP, COLOUR, VERSION = 0, 1, 2, 3, 5, 6, 7
 STATE, SHOT, FRAG, KICKED, CHAT, LEFT = 10, 12, 13, 14, 16, 20
 FRAME = struct.Struct("<4i48s")
+SHIPPED_MAPS = open(os.path.join(SOURCE, "data", "liste des maps.list")).read().count("<")
+# One bare room with a spawn point at each end: nothing stands between two players.
+DUEL = ("<apparition> (1,1) (6,2)\n<plafon> [0]{2} (0) (0,0) (8,4)  [2]{2} (3) (0,0) (8,4)\n"
+        "<mur> [1]{2} (h,0,0,8)(0,5) (h,4,0,8)(0,5) (v,0,0,4)(0,5) (v,8,0,4)(0,5)\n<fin>\n")
 _live, _folders, _libc = [], [], ctypes.CDLL(None)
 
 

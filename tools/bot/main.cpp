@@ -164,7 +164,7 @@ void recordMessage(const Message& m, const BotOptions& o) {
 
 // What initGame leaves, without window, textures or sound: the map comes from the host.
 void setUpGame(Jeu& jeu, const BotOptions& o) {
-    Options& opt = jeu.options;
+    Options opt;
     memset(&opt, 0, sizeof opt);
     opt.width = WINDOW_W;
     opt.height = WINDOW_H;
@@ -175,23 +175,7 @@ void setUpGame(Jeu& jeu, const BotOptions& o) {
     opt.smoothRemotePlayers = 1;
     snprintf(opt.pseudo, sizeof opt.pseudo, "%s", o.name);
     opt.colour = o.colour;
-    jeu.reseau = &reseau;
-    jeu.maxFps = o.fps;
-    jeu.mouseCaptured = 1;
-    jeu.chatOpen = 0;
-    jeu.mapNumber = -1;
-    jeu.mapName[0] = '\0';
-    jeu.frameTimer.clear();
-    jeu.workTimer.clear();
-    jeu.texte.initMessages();
-    jeu.map.clear();
-    jeu.tir.init();
-    jeu.fireCooldown = 0;
-    stopRequested = 0;
-    initSnapshots(jeu.joueurs);
-    jeu.deathTimer = DEATH_TIMER_ALIVE;
-    for (int32_t& m : jeu.versionMismatches)
-        m = 0;
+    prepareGame(jeu, opt, "", -1, &reseau);
     initPlayers(jeu);
 }
 
