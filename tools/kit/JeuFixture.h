@@ -13,6 +13,7 @@
 #include "game/Jeu.h"
 #include "game/Protocole.h"
 #include "net/Reseau.h"
+#include "platform/Clock.h"
 #include "platform/Saisie.h"
 #include "platform/Socket.h"
 
@@ -122,6 +123,9 @@ class FramePeer {
     int32_t sequence = 0;
     int32_t id = -1; // the number a host gave it
 
+    FramePeer() = default;
+    FramePeer(const FramePeer&) = delete; // two owners would close the socket twice
+    FramePeer& operator=(const FramePeer&) = delete;
     ~FramePeer() {
         if (reseau_ != nullptr) reseau_->stopNetwork();
         platform::closeSocket(socket);
@@ -134,17 +138,23 @@ class FramePeer {
         reseau_ = &reseau;
         return true;
     }
-    // Connects to a host, takes the welcome and announces itself as a real client does.
-    // Its number, or -1 when the host gave none.
-    int32_t join(int32_t port, const char* name, int32_t colour,
-                 const char* version = VERSION_STAMP) {
+    bool dial(int32_t port) {
+        return platform::connectTcp("127.0.0.1", uint16_t(port), socket) == 0;
+    }
+    // Connects to a host and takes the welcome, saying nothing yet. Its number, or -1.
+    int32_t enter(int32_t port) {
         Message welcome = {0, -1, 0, 0, {}};
-        if (platform::connectTcp("127.0.0.1", uint16_t(port), socket) != 0) return -1;
+        if (!dial(port)) return -1;
         // A broadcast sent just as we were let in may come before the welcome.
         for (int32_t i = 0; i < 1000 && welcome.type != MSG_ASSIGN_ID; ++i)
             if (!read(welcome, 5000)) return -1;
         if (welcome.type != MSG_ASSIGN_ID) return -1;
-        id = int32_t(doubleAt(welcome));
+        return id = int32_t(doubleAt(welcome));
+    }
+    // Enters and announces itself as a real client does. Its number, or -1.
+    int32_t join(int32_t port, const char* name, int32_t colour,
+                 const char* version = VERSION_STAMP) {
+        if (enter(port) < 0) return -1;
         send(MSG_NEW_PLAYER, id);
         send(MSG_NAME, id, text(name));
         send(MSG_VERSION, id, text(version));
@@ -160,13 +170,26 @@ class FramePeer {
     int32_t send(int32_t type, int32_t argument, const Payload& p = Payload()) {
         return send(type, argument, p.bytes);
     }
+    // A frame exactly as given, sequence word included.
+    int32_t send(const Message& frame) { return platform::sendAll(socket, &frame, FRAME_SIZE); }
+    void close() { platform::closeSocket(socket); }
     // The next frame within `waitMs`; false when none came.
     bool read(Message& out, int32_t waitMs = 2000) {
         return platform::waitReadable(socket, waitMs) == 0 &&
                platform::receiveExactly(socket, &out, FRAME_SIZE) == 0;
     }
     // The game sends synchronously, so a short wait is enough to see that nothing came.
-    bool quiet() { return platform::waitReadable(socket, 50) != 0; }
+    bool quiet(int32_t waitMs = 50) { return platform::waitReadable(socket, waitMs) != 0; }
+    // True once the other end has closed within `waitMs`; frames before the close are skipped.
+    bool closed(int32_t waitMs = 5000) {
+        Message m;
+        for (const uint32_t start = platform::ticks();
+             platform::ticks() - start < uint32_t(waitMs);)
+            if (platform::waitReadable(socket, 50) == 0 &&
+                platform::receiveExactly(socket, &m, FRAME_SIZE) != 0)
+                return true;
+        return false;
+    }
     // Every frame that comes within `waitMs` of the one before.
     std::vector<Message> drain(int32_t waitMs = 100) {
         std::vector<Message> frames;
