@@ -1,6 +1,5 @@
-// The game window's events pushed into a real SDL queue, read into the input record and
-// handled: function keys, focus, the chat line and its characters, firing, quitting and the
-// host's kick.
+// Window events pushed into a real SDL queue, read into the input record and handled: keys,
+// focus, the chat line, firing, quitting and the host's kick.
 #include "RenderSupport.h"
 
 #include "game/Input.h"
@@ -21,14 +20,18 @@ struct Ev {
     int32_t value;
     bool shift = false;
 };
-Ev key(int32_t sym, bool shift = false) {
-    return {SDL_KEYDOWN, sym, shift};
+// Keys pressed one after the other; the printable ones are their own characters.
+std::vector<Ev> typed(const std::vector<int32_t>& syms, bool shift = false) {
+    std::vector<Ev> keys;
+    for (int32_t sym : syms)
+        keys.push_back({SDL_KEYDOWN, sym, shift});
+    return keys;
 }
 
 struct Events : GlWindowTest {
     std::unique_ptr<Jeu> jeu = kit::makeTestJeu();
     std::unique_ptr<Reseau> reseau{new Reseau()};
-    platform::Saisie input;
+    platform::Saisie input = kit::stillInput();
     Message last = {};
 
     void SetUp() override {
@@ -41,14 +44,9 @@ struct Events : GlWindowTest {
         }
         jeu->reseau = reseau.get();
         stopRequested = 0;
-        platform::clearSaisie(input);
-    }
-    void TearDown() override {
-        stopRequested = 0;
-        GlWindowTest::TearDown();
     }
     // The game loop's event step: the window's queue into the record, then the handling.
-    bool handle(std::initializer_list<Ev> events) {
+    bool handle(const std::vector<Ev>& events) {
         for (const Ev& ev : events) {
             SDL_Event e;
             memset(&e, 0, sizeof e);
@@ -73,9 +71,13 @@ struct Events : GlWindowTest {
 };
 
 TEST_F(Events, KeysAndFocusSteerTheMouseTheScoresTheChatLineAndTheEnd) {
-    const Ev f6 = key(SDLK_F6), tab = key(SDLK_TAB), ret = key(SDLK_RETURN);
+    const Ev tab = {SDL_KEYDOWN, SDLK_TAB}, ret = {SDL_KEYDOWN, SDLK_RETURN};
+    const char* said = "he '$?!.7A14 ?0";
+    const auto plain =
+        typed({SDLK_RETURN, 'h', 'e', ' ', '4', '2', '1', ',', '`', '.', SDLK_KP7, '-', SDLK_UP});
+    const auto shifted = typed({'a', '1', '4', ' ', ',', SDLK_KP0, 'z', SDLK_BACKSPACE}, true);
     const struct {
-        std::initializer_list<Ev> events;
+        std::vector<Ev> events;
         bool goesOn;
         int32_t captured;
         uint8_t chat;
@@ -83,51 +85,27 @@ TEST_F(Events, KeysAndFocusSteerTheMouseTheScoresTheChatLineAndTheEnd) {
         const char* line; // the chat line so far
     } steps[] = {
         {{}, true, 1, 0, {}, ""},
-        {{key(SDLK_ESCAPE)}, true, 0, 0, {}, ""},
-        {{key(SDLK_F2), key(SDLK_ESCAPE), key(SDLK_ESCAPE)}, true, 1, 0, {}, ""},
-        {{tab, key(SDLK_F1), key(SDLK_a)}, true, 1, 0, {MSG_SHOW_SCORES, MSG_SHOW_SCORES}, ""},
+        {typed({SDLK_ESCAPE}), true, 0, 0, {}, ""},
+        {typed({SDLK_F2, SDLK_ESCAPE, SDLK_ESCAPE}), true, 1, 0, {}, ""},
+        {typed({SDLK_TAB, SDLK_F1, SDLK_a}), true, 1, 0, {MSG_SHOW_SCORES, MSG_SHOW_SCORES}, ""},
         // F6 and the close button stop at once; what follows waits in the record.
-        {{f6, tab}, false, 1, 0, {}, ""},
+        {typed({SDLK_F6, SDLK_TAB}), false, 1, 0, {}, ""},
         {{}, true, 1, 0, {MSG_SHOW_SCORES}, ""},
-        {{{SDL_QUIT, 0}, key(SDLK_ESCAPE)}, false, 1, 0, {}, ""},
+        {{{SDL_QUIT, 0}, {SDL_KEYDOWN, SDLK_ESCAPE}}, false, 1, 0, {}, ""},
         {{}, true, 0, 0, {}, ""},
         // Keyboard focus or activity set the capture; the mouse entering alone does not.
         {{{SDL_ACTIVEEVENT, 1 << 8 | SDL_APPMOUSEFOCUS}}, true, 0, 0, {}, ""},
         {{{SDL_ACTIVEEVENT, 1 << 8 | SDL_APPACTIVE}}, true, 1, 0, {}, ""},
         {{{SDL_ACTIVEEVENT, SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS}}, true, 0, 0, {}, ""},
         // The chat line frees the mouse; Shift counts as each key went down.
-        {{ret,
-          key(SDLK_h),
-          key(SDLK_e),
-          key(SDLK_SPACE),
-          key(SDLK_4),
-          key(SDLK_2),
-          key(SDLK_1),
-          key(SDLK_COMMA),
-          key(SDLK_BACKQUOTE),
-          key(SDLK_PERIOD),
-          key(SDLK_KP7),
-          key(SDLK_MINUS),
-          key(SDLK_UP),
-          key(SDLK_a, true),
-          key(SDLK_1, true),
-          key(SDLK_4, true),
-          key(SDLK_SPACE, true),
-          key(SDLK_COMMA, true),
-          key(SDLK_KP0, true),
-          key(SDLK_z, true),
-          key(SDLK_BACKSPACE, true)},
-         true,
-         0,
-         1,
-         {},
-         "he '$?!.7A14 ?0"},
+        {plain, true, 0, 1, {}, "he '$?!.7"},
+        {shifted, true, 0, 1, {}, said},
         // The key table still acts while typing; focus back keeps the line open.
-        {{key(SDLK_ESCAPE), tab}, true, 1, 1, {MSG_SHOW_SCORES}, "he '$?!.7A14 ?0"},
-        {{{SDL_ACTIVEEVENT, 0 << 8 | SDL_APPINPUTFOCUS}}, true, 0, 1, {}, "he '$?!.7A14 ?0"},
-        {{ret}, true, 1, 0, {MSG_SAY}, "he '$?!.7A14 ?0"}, // kept until the line opens again
+        {typed({SDLK_ESCAPE, SDLK_TAB}), true, 1, 1, {MSG_SHOW_SCORES}, said},
+        {{{SDL_ACTIVEEVENT, 0 << 8 | SDL_APPINPUTFOCUS}}, true, 0, 1, {}, said},
+        {{ret}, true, 1, 0, {MSG_SAY}, said}, // kept until the line opens again
         // An empty line is not said; either way the mouse is taken back.
-        {{ret, key(SDLK_BACKSPACE), ret}, true, 1, 0, {}, ""},
+        {typed({SDLK_RETURN, SDLK_BACKSPACE, SDLK_RETURN}), true, 1, 0, {}, ""},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(testing::Message() << "step " << (&s - steps));
@@ -139,8 +117,7 @@ TEST_F(Events, KeysAndFocusSteerTheMouseTheScoresTheChatLineAndTheEnd) {
     }
     // What was said, and a full line keeps 39 characters.
     handle({ret});
-    for (int i = 0; i < 45; ++i)
-        handle({key(SDLK_b, true)});
+    handle(typed(std::vector<int32_t>(45, SDLK_b), true));
     handle({ret});
     EXPECT_EQ(posted(), Types{MSG_SAY});
     EXPECT_EQ(std::string((const char*)last.payload), std::string(39, 'B'));
@@ -162,7 +139,6 @@ TEST_F(Events, LeftClickFiresOnlyOnceTheCooldownIsBelowZero) {
     handle({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT}});
     jeu->fireCooldown = -1;
     handle({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT}, {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE}});
-    EXPECT_EQ(jeu->tir.nextSlot, 0);
     EXPECT_TRUE(host.quiet());
     // Neither the chat line, nor a free mouse, nor death holds a shot back; the cooldown does.
     jeu->chatOpen = 1;

@@ -25,8 +25,7 @@ struct MapRender : GlWindowTest {
         GlWindowTest::SetUp();
         if (IsSkipped()) return;
         map.clear();
-        for (uint32_t& id : textures.ids)
-            id = 0;
+        textures = {};
         textures.ids[0] = solidTexture(GREEN);
         textures.ids[1] = makeTexture(2, 1, {255, 0, 0, 255, 0, 0, 255, 255}); // red | blue
         textures.ids[2] = makeTexture(1, 2, {0, 0, 255, 255, 255, 0, 0, 255}); // blue under red
@@ -42,101 +41,64 @@ struct MapRender : GlWindowTest {
     static Pixel side(double x, double z) { return readPixel(int(x * 0.16), int(z * 0.4)); }
 };
 
-TEST_F(MapRender, WallFacingTheCameraIsDrawnOnlyWhenReadyAndUntexturedInTheCurrentColour) {
-    map.walls[0] = {0, 1, 'h', 5, 0, 10, 0, 2};
-    map.wallCount = 1;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(70, double(W) / H, 1, 10000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(500, 100, 130, 500, 200, 130, 0, 0, 1);
-    redraw();
-    EXPECT_EQ(readPixel(W / 2, H / 2), GREEN);
-    map.ready = 0;
-    redraw();
-    EXPECT_EQ(readPixel(W / 2, H / 2), BLACK);
-
-    map.ready = 1;
-    map.walls[0].texture = 7;                     // a number without an image
-    map.walls[1] = {300, 1, 'h', 5, 0, 10, 0, 2}; // beyond the texture table
-    map.wallCount = 2;
-    glColor3f(1, 1, 0);
-    redraw();
-    glColor3f(1, 1, 1);
-    EXPECT_EQ(readPixel(W / 2, H / 2), (Pixel{255, 255, 0}));
-}
-
-TEST_F(MapRender, WallRepeatCountsCellsPerImage) {
+TEST_F(MapRender, WallsDoorsAndTeleportersSeenFromTheSide) {
     map.walls[0] = {1, 2, 'h', 5, 0, 3, 0, 2};
-    map.wallCount = 1;
+    map.doors[0] = {2, 'h', 5, 10, 0, 0, 2, 0, DOOR_STOPPED};
+    map.teleporters[0] = {1, 'h', 2, 9, 0, 0, 0};
+    // At repeat 2 the wall's image spans 200 units, so x = 128 is in its right half; at 1
+    // (and 0, read as 1) it is a quarter into the second image. A map not ready draws nothing;
+    // a wall whose image number has no image, or lies beyond the table, takes the current
+    // colour. Closed, the door shows its whole image; risen, the image's lower part above its
+    // raised edge. The teleporter is one cell wide and 200 high, its image once from the far
+    // end (x = 300): blue at the near end.
     const struct {
-        int32_t repeat;
+        char element; // 'w'all of this repeat, 'u'nready map, wall of this 'i'mage, 'd'oor
+                      // risen by this much, 't'eleporter
+        int32_t value;
         double x, z;
         Pixel seen;
     } cases[] = {
-        {2, 128, 100, BLUE}, // the image spans 200 units: x = 128 is in its right half
-        {2, 28, 100, RED},    {2, 310, 100, BLACK},
-        {2, 128, 210, BLACK}, {1, 128, 100, RED},  // one image per cell: a quarter into the second
-        {0, 128, 100, RED},   {0, 178, 100, BLUE}, // 0 is read as 1
+        {'w', 2, 128, 100, BLUE},    {'w', 2, 28, 100, RED},     {'w', 2, 310, 100, BLACK},
+        {'w', 2, 128, 210, BLACK},   {'w', 1, 128, 100, RED},    {'w', 0, 128, 100, RED},
+        {'w', 0, 178, 100, BLUE},    {'u', 2, 128, 100, BLACK},  {'i', 7, 128, 100, WHITE},
+        {'i', 300, 128, 100, WHITE}, {'d', 0, 500, 50, BLUE},    {'d', 0, 500, 186, RED},
+        {'d', 100, 500, 50, BLACK},  {'d', 100, 500, 110, BLUE}, {'d', 100, 500, 186, BLUE},
+        {'d', 100, 500, 210, BLACK}, {'t', 0, 228, 100, BLUE},   {'t', 0, 278, 100, RED},
+        {'t', 0, 190, 100, BLACK},   {'t', 0, 310, 100, BLACK},  {'t', 0, 250, 191, RED},
+        {'t', 0, 250, 211, BLACK},
     };
     for (const auto& c : cases) {
-        map.walls[0].repeat = c.repeat;
+        map.ready = c.element != 'u';
+        map.wallCount = c.element == 'w' || c.element == 'u' || c.element == 'i';
+        map.doorCount = c.element == 'd';
+        map.teleporterCount = c.element == 't';
+        map.walls[0].texture = c.element == 'i' ? c.value : 1;
+        map.walls[0].repeat = c.element == 'i' ? 2 : c.value;
+        map.doors[0].opening = c.value;
         redraw();
-        EXPECT_EQ(side(c.x, c.z), c.seen) << c.repeat << ": " << c.x << "," << c.z;
+        EXPECT_EQ(side(c.x, c.z), c.seen) << c.element << c.value << " at " << c.x << "," << c.z;
     }
-}
-
-TEST_F(MapRender, RisenDoorShowsTheLowerPartOfItsImageAboveItsRaisedEdge) {
-    map.doors[0] = {2, 'h', 5, 10, 0, 0, 2, 0, DOOR_STOPPED};
-    map.doorCount = 1;
-    const struct {
-        int32_t opening;
-        double z;
-        Pixel seen;
-    } cases[] = {{0, 50, BLUE},    {0, 186, RED}, // closed: the whole image
-                 {100, 50, BLACK}, {100, 110, BLUE}, {100, 186, BLUE}, {100, 210, BLACK}};
-    for (const auto& c : cases) {
-        map.doors[0].opening = c.opening;
-        redraw();
-        EXPECT_EQ(side(500, c.z), c.seen) << c.opening << " at " << c.z;
-    }
-}
-
-TEST_F(MapRender, TeleporterIsOneCellWideTwoHundredHighImageOnce) {
-    map.teleporters[0] = {1, 'h', 2, 9, 0, 0, 0};
-    map.teleporterCount = 1;
-    redraw();
-    // Its image starts at the far end (x = 300), so blue lies at the near end.
-    const struct {
-        double x, z;
-        Pixel seen;
-    } points[] = {{228, 100, BLUE},  {278, 100, RED}, {190, 100, BLACK},
-                  {310, 100, BLACK}, {250, 191, RED}, {250, 211, BLACK}};
-    for (const auto& p : points)
-        EXPECT_EQ(side(p.x, p.z), p.seen) << p.x << "," << p.z;
 }
 
 TEST_F(MapRender, CeilingsAndHealthBoxesCoverTheirSquaresSeenFromAbove) {
-    view(0, 400, 0, 300, false);
+    view(0, 500, 0, 500, false);
     map.ceilings[0] = {0, 1, 0, 1, 1, 3, 2};
     map.ceilingCount = 1;
-    redraw();
-    EXPECT_EQ(readPixel(80, 60), GREEN);  // (200, 150)
-    EXPECT_EQ(readPixel(140, 60), BLACK); // x = 350
-    EXPECT_EQ(readPixel(80, 100), BLACK); // y = 250
-
-    map.ceilingCount = 0;
-    view(400, 500, 400, 500, false);
     map.healthBoxes[0] = {0, 4, 4, 0, 0};
     map.healthBoxCount = 1;
     redraw();
-    EXPECT_EQ(readPixel(W / 2, H / 2), GREEN);
-    EXPECT_EQ(readPixel(int(W * 0.32), H / 2), GREEN); // x = 432
-    EXPECT_EQ(readPixel(int(W * 0.28), H / 2), BLACK); // x = 428
+    // The ceiling covers (200, 150) but not x = 350 or y = 250; the box at (450, 450) reaches
+    // x = 432, not 428.
+    const struct {
+        double x, y;
+        Pixel seen;
+    } points[] = {{200, 150, GREEN}, {350, 150, BLACK}, {200, 250, BLACK},
+                  {450, 450, GREEN}, {432, 450, GREEN}, {428, 450, BLACK}};
+    for (const auto& p : points)
+        EXPECT_EQ(readPixel(int(p.x * 0.32), int(p.y * 0.24)), p.seen) << p.x << "," << p.y;
     map.healthBoxes[0].taken = 1;
     redraw();
-    EXPECT_EQ(readPixel(W / 2, H / 2), BLACK);
+    EXPECT_EQ(readPixel(144, 108), BLACK);
 }
 
 } // namespace

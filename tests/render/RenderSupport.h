@@ -1,12 +1,12 @@
-// A real SDL OpenGL window for drawing tests, with the GL state the game sets, and pixels
-// read back.
+// A real OpenGL window for drawing tests, with the GL state the game sets; pixels read back.
 #pragma once
 #include <SDL.h>
 #include <GL/gl.h>
-#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include "platform/SoftwareRenderer.h"
+#include "platform/Window.h"
+#include "render/GlState.h"
 
 #include "../support/StdoutCapture.h"
 #include "kit/TempFolder.h"
@@ -60,17 +60,6 @@ inline Pixel readPixel(int x, int y) {
     return {rgba[0], rgba[1], rgba[2]};
 }
 
-// Pixels of the window rectangle [x0, x1) x [y0, y1) for which `test` holds.
-template <class Test> int countPixels(int x0, int y0, int x1, int y1, Test test) {
-    glFinish();
-    std::vector<uint8_t> rgba(size_t((x1 - x0) * (y1 - y0) * 4));
-    glReadPixels(x0, y0, x1 - x0, y1 - y0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    int n = 0;
-    for (size_t i = 0; i < rgba.size(); i += 4)
-        n += test(Pixel{rgba[i], rgba[i + 1], rgba[i + 2]}) ? 1 : 0;
-    return n;
-}
-
 // Each test gets a fresh window (and GL context) of its own, 160 x 120 unless reopened,
 // cleared black, with depth test, texturing and blending on as the game has them.
 class GlWindowTest : public ::testing::Test {
@@ -81,19 +70,12 @@ class GlWindowTest : public ::testing::Test {
     void SetUp() override {
         if (!reopen(W, H)) GTEST_SKIP() << "no display for an OpenGL window";
     }
-    void TearDown() override { SDL_Quit(); }
+    void TearDown() override { platform::stopVideo(); }
     bool reopen(int w, int h) {
-        SDL_Quit();
+        platform::stopVideo();
         platform::drawWithoutRendererThreads(); // as the game draws
-        if (SDL_Init(SDL_INIT_VIDEO) != 0 || SDL_SetVideoMode(w, h, 32, SDL_OPENGL) == nullptr)
-            return false;
-        // freeglut ends the process on a second glutInit, so only the first window does it.
-        if (!glutGet(GLUT_INIT_STATE)) {
-            int argc = 1;
-            char name[] = "render_tests";
-            char* argv[] = {name, nullptr};
-            glutInit(&argc, argv);
-        }
+        if (platform::startVideo() != 0 || platform::openGlWindow(w, h) != 0) return false;
+        initGlutOnce();
         glViewport(0, 0, w, h);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_TEXTURE_2D);
