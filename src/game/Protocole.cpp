@@ -415,7 +415,10 @@ bool onKick(Jeu& jeu, const Message& m) {
     Joueur* slot = slotOf(jeu, n);
     if (slot != nullptr) slot->state = PLAYER_ABSENT;
     // Any other peer number would mean "everybody".
-    if (isHost(jeu) && isClientNumber(n)) jeu.reseau->sendMessage(MSG_KICKED, 0, nullptr, n);
+    if (isHost(jeu) && isClientNumber(n)) {
+        jeu.reseau->forgoRelays(n);
+        jeu.reseau->sendMessage(MSG_KICKED, 0, nullptr, n);
+    }
     return true;
 }
 
@@ -517,7 +520,7 @@ bool isPostedOnly(const Jeu& jeu, const TypeRule& rule) {
 // death per respawn; one that has not announced itself speaks for nobody. A refused frame
 // is neither acted on nor relayed, and costs nothing more. Clients take the host's word.
 bool refusedFromClient(Jeu& jeu, const TypeRule& rule, const Message& m) {
-    const int32_t s = m.reserved;
+    const int32_t s = originOf(m);
     if (!isHost(jeu) || !isClientNumber(s)) return false;
     Siege& seat = jeu.sieges[s];
     if (m.type == MSG_NEW_PLAYER) return seat.joined != 0 || m.argument != s;
@@ -540,7 +543,11 @@ void handleMessage(Jeu& jeu, const Message& m) {
     if (m.reserved != FROM_THIS_PROCESS &&
         (isPostedOnly(jeu, rule) || refusedFromClient(jeu, rule, m)))
         return;
-    if (rule.handle(jeu, m) && rule.relayed) relay(jeu, m);
+    if (rule.handle(jeu, m) && rule.relayed && !wasRelayedOnReceipt(m)) relay(jeu, m);
+}
+
+bool relaysOnReceipt(const Message& frame, int32_t slot) {
+    return (frame.type == MSG_STATE || frame.type == MSG_SHOT) && frame.argument == slot;
 }
 
 // Every 500 ms of frame time, or at once when the simulation forced it (500).
@@ -592,13 +599,19 @@ void announcePlayer(Jeu& jeu, int32_t n, int32_t score, const char name[48], int
 
 void dispatchMessages(Jeu& jeu) {
     if (jeu.reseau == nullptr) return;
-    if (isHost(jeu)) jeu.localPlayer.id = HOST_ID;
+    if (isHost(jeu)) {
+        jeu.localPlayer.id = HOST_ID;
+        // States and shots need no turn of the game loop: they go on as they arrive.
+        jeu.reseau->relayOnReceipt(relaysOnReceipt);
+    }
     // A busy host relays dozens of frames here: they leave together at the end, one
     // system call per peer.
     jeu.reseau->holdSends();
     Message m;
-    for (int32_t i = 0; i < MAX_MESSAGES_PER_FRAME && jeu.reseau->nextMessage(m) == 0; ++i)
+    for (int32_t i = 0; i < MAX_MESSAGES_PER_FRAME && jeu.reseau->nextMessage(m) == 0; ++i) {
         handleMessage(jeu, m);
+        jeu.reseau->handled(m);
+    }
     sendStateIfDue(jeu);
     // Once a frame, so that every map change, join, kick and leave shows without a call of
     // its own; before the frames leave, so that a peer who got them finds the host up to date.

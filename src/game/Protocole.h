@@ -62,6 +62,10 @@ void dispatchMessages(Jeu& jeu);
 // acts on one message; adds the last frame's duration to stateSendTimer and sends the
 // state once it reaches 500 ms.
 void handleMessage(Jeu& jeu, const Message& m);
+// Host, on a receive thread: the frames a client's connection may have relayed to every client
+// as they arrive, before the dispatch acts on them: its own player's states and shots, the
+// two kinds every peer needs soonest. Everything else keeps the dispatch's order.
+bool relaysOnReceipt(const Message& frame, int32_t slot);
 void sendStateIfDue(Jeu& jeu);
 // Host: shows the map and the players to discovery probes (dispatchMessages does it too).
 void showGameOnLan(Jeu& jeu);

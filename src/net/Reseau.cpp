@@ -122,6 +122,9 @@ void Reseau::wakeEveryone() {
 void Reseau::clearQueue() {
     for (QueueSlot& slot : queue)
         slot.full.reset();
+    Guard q(queueLock);
+    for (Connexion& link : connexions)
+        link.awaitingDispatch = 0;
 }
 
 int32_t Reseau::listeningPort(int32_t waitMs) {
@@ -273,7 +276,9 @@ int32_t Reseau::admitClient(int32_t slot, TcpSocket client) {
         // Whatever this connection queues comes after this order number.
         Guard q(queueLock);
         link.firstOrder = nextOrder;
+        link.awaitingDispatch = 0;
         link.recognised = false;
+        link.relayable = false;
     }
     link.welcomedAt = platform::ticks();
     link.lastHeard = link.welcomedAt;
@@ -320,7 +325,8 @@ void Reseau::receiveLoop(Connexion& link, int32_t slot) {
         }
         repeats = 0;
         remembered = frame.sequence;
-        if (enqueue(frame, slot) != 0) {
+        const bool relayed = relayNow(link, frame, slot);
+        if (enqueue(frame, relayed ? slot | RELAYED_ON_RECEIPT : slot) != 0) {
             silent = true;
             break;
         }
@@ -368,6 +374,7 @@ int32_t Reseau::storeFrame(const Message& frame, int32_t origin, platform::Event
         ++slot;
     if (slot == QUEUE_SLOTS) return 1;
     QueueSlot& entry = queue[slot];
+    if (host == 1 && origin >= 0 && origin < HOST_SLOTS) ++connexions[origin].awaitingDispatch;
     entry.argument = frame.argument;
     entry.type = frame.type;
     entry.order = nextOrder;
@@ -445,13 +452,48 @@ int32_t Reseau::nextMessage(Message& out) {
     return 0;
 }
 
+// The connection now in the slot `m` came from, if it is the one that queued `m`; null
+// when `m` was posted or queued before that connection was let in. Under the queue lock.
+Connexion* Reseau::sender(const Message& m) {
+    const int32_t slot = originOf(m);
+    if (host != 1 || slot < 0 || slot >= HOST_SLOTS) return nullptr;
+    Connexion& link = connexions[slot];
+    return addWrapping(m.sequence, -link.firstOrder) >= 0 ? &link : nullptr;
+}
+
 void Reseau::recognisePeer(const Message& m) {
-    if (host != 1 || m.reserved < 0 || m.reserved >= HOST_SLOTS) return;
-    Connexion& link = connexions[m.reserved];
     Guard q(queueLock);
-    // Queued before the connection now in the slot was let in: from one that has ended.
-    const int32_t since = addWrapping(m.sequence, -link.firstOrder);
-    if (since >= 0) link.recognised = true;
+    Connexion* link = sender(m);
+    if (link != nullptr) link->recognised = link->relayable = true;
+}
+
+void Reseau::forgoRelays(int32_t slot) {
+    if (slot >= 0 && slot < HOST_SLOTS) connexions[slot].relayable = false;
+}
+
+void Reseau::relayOnReceipt(RelayRule rule) {
+    relayRule = rule;
+}
+
+void Reseau::handled(const Message& m) {
+    if (wasRelayedOnReceipt(m)) return;
+    Guard q(queueLock);
+    Connexion* link = sender(m);
+    if (link != nullptr && link->awaitingDispatch > 0) --link->awaitingDispatch;
+}
+
+// Receive thread, host: relays the frame to every client at once when the game's rule lets
+// it and nothing earlier of this connection still waits for the dispatch (only this thread
+// adds to that count, so it cannot grow between the look and the send). True when sent.
+bool Reseau::relayNow(Connexion& link, const Message& frame, int32_t slot) {
+    const RelayRule rule = relayRule.load();
+    if (host != 1 || rule == nullptr || !link.relayable.load() || !rule(frame, slot)) return false;
+    {
+        Guard q(queueLock);
+        if (link.awaitingDispatch != 0) return false;
+    }
+    sendMessage(frame.type, frame.argument, frame.payload, -1);
+    return true;
 }
 
 void Reseau::sendMessage(int32_t type, int32_t argument, const void* payload, int32_t peer) {
@@ -521,6 +563,7 @@ void Reseau::detachConsumer() {
         Guard g(queueLock);
         consumerGone = true;
     }
+    relayRule = nullptr; // nor is anything relayed any more
     clearQueue();
     queueSpace.set();
     vitrine.withdraw();

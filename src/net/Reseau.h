@@ -55,6 +55,18 @@ static_assert(sizeof(Message) == FRAME_SIZE, "a frame is 64 bytes");
 // host; 0, the host, on a client) or FROM_THIS_PROCESS for a post, so that the dispatch
 // can refuse what a peer may not send or may not say on another player's behalf.
 constexpr int32_t FROM_THIS_PROCESS = -1;
+// Host: set in `reserved` beside the slot when the transport relayed the frame to every
+// client as it arrived (see relayOnReceipt); the dispatch acts on it without relaying it.
+constexpr int32_t RELAYED_ON_RECEIPT = 0x100;
+inline int32_t originOf(const Message& m) {
+    return m.reserved == FROM_THIS_PROCESS ? FROM_THIS_PROCESS : m.reserved & 0xff;
+}
+inline bool wasRelayedOnReceipt(const Message& m) {
+    return m.reserved != FROM_THIS_PROCESS && (m.reserved & RELAYED_ON_RECEIPT) != 0;
+}
+// Host: which frames the game lets the transport relay as they arrive. Asked on a receive
+// thread, for frames from a peer the game has recognised, naming the connection slot.
+using RelayRule = bool (*)(const Message& frame, int32_t slot);
 
 // A queue slot is written only while `full` is clear and read only while it is set; the
 // event's own lock orders the hand-over between a producer and the consumer.
@@ -62,7 +74,7 @@ struct QueueSlot {
     int32_t order;
     int32_t type;
     int32_t argument;
-    int32_t origin; // connection slot or FROM_THIS_PROCESS
+    int32_t origin; // connection slot (with RELAYED_ON_RECEIPT) or FROM_THIS_PROCESS
     uint8_t payload[PAYLOAD_SIZE];
     platform::Event full;
 };
@@ -81,9 +93,16 @@ struct Connexion {
     uint32_t welcomedAt = 0;
     std::atomic<uint32_t> lastHeard{0};
     std::atomic<bool> recognised{false};
+    // Whether its frames may be relayed on receipt: from recognition until the game forgoes
+    // them (a kicked player whose connection lingers).
+    std::atomic<bool> relayable{false};
     // Order number of the first message this connection could have queued: anything queued
     // before it came from an earlier connection in the same slot. Under the queue lock.
     int32_t firstOrder = 0;
+    // Frames of this connection queued to be relayed (if at all) by the game's dispatch and
+    // not yet handled: while there are any, nothing of it may be relayed on receipt, or it
+    // would overtake them. Under the queue lock.
+    int32_t awaitingDispatch = 0;
 };
 
 class Reseau;
@@ -146,6 +165,16 @@ class Reseau {
     // so its connection is no longer held to ANNOUNCE_LIMIT_MS, only to SILENCE_LIMIT_MS.
     // Does nothing if that connection has ended since, even if another took its slot.
     void recognisePeer(const Message& m);
+    // Host: from now on, a frame of a recognised peer for which `rule` holds is sent to every
+    // client by its receive thread as soon as it arrives (unless earlier frames of that peer
+    // still wait for the dispatch), then queued marked RELAYED_ON_RECEIPT. Null: none.
+    void relayOnReceipt(RelayRule rule);
+    // Host: the game no longer takes the peer in `slot` for a player (kicked): none of its
+    // frames is relayed on receipt any more.
+    void forgoRelays(int32_t slot);
+    // The game has handled `m` (from the queue), relays included: a later frame of the same
+    // connection may now be relayed on receipt.
+    void handled(const Message& m);
     // The game thread has ended: nobody will read the queue again, so it is emptied and
     // whatever arrives or is posted from now on is dropped instead of waiting for room
     // (a waiting receive thread would let TCP back up and freeze the peers' games). The
@@ -197,6 +226,7 @@ class Reseau {
     platform::Event slotFreed;
     // Identifies the thread that reads the queue (the address of a per-thread byte).
     std::atomic<const void*> consumer{nullptr};
+    std::atomic<RelayRule> relayRule{nullptr};
     std::atomic<bool> consumerGone{false};
 
     static void acceptEntry(void* params);
@@ -221,6 +251,8 @@ class Reseau {
     void clearQueue();
     int32_t oldestFullSlot() const;
     int32_t storeFrame(const Message& frame, int32_t origin, platform::Event* freed);
+    bool relayNow(Connexion& link, const Message& frame, int32_t slot);
+    Connexion* sender(const Message& m);
     int32_t postWithin(const Message& frame, int32_t limitMs, platform::Event* freed = nullptr);
     void sendFrame(Connexion& link, const Message& frame);
     void flushOutbox(Connexion& link);
