@@ -219,8 +219,11 @@ int main(int argc, char** argv) {
                settings.height);
     printLine("raw TCP round trip (loopback):", raw);
     printLine("shot relayed peer -> host -> peer:", relayed);
-    printf("relay p99 / (budget + 1 ms) = %.2f (goal <= 1.00)   relay median / raw median = %.1f\n",
-           bench::percentile(relayed, 0.99) / 4.0,
+    // States and shots are relayed as they arrive, whatever the frame rate: the goal is 1 ms.
+    printf("relay p99 / 1 ms = %.2f (goal <= 1.00)   relay p99 - raw p99 = %.2f ms   "
+           "relay median / raw median = %.1f\n",
+           bench::percentile(relayed, 0.99),
+           bench::percentile(relayed, 0.99) - bench::percentile(raw, 0.99),
            bench::percentile(relayed, 0.5) / bench::percentile(raw, 0.5));
     fflush(stdout);
     // The headless host's threads still run: leave without tearing down what they use.
