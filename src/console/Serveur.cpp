@@ -35,15 +35,6 @@ const char* const USAGE =
 // Handed to the server's game, which reads it once.
 ParametresJeu serverParameters;
 
-// A whole decimal number within [low, high].
-bool parseNumber(const char* text, int32_t low, int32_t high, int32_t& out) {
-    char* end = nullptr;
-    const long v = strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < low || v > high) return false;
-    out = static_cast<int32_t>(v);
-    return true;
-}
-
 int32_t wrongArgument(const char* reason, const char* word) {
     fprintf(stderr, "Erreur: %s %s\n", reason, word);
     return 2;
@@ -103,8 +94,9 @@ int32_t parseCommandLine(int argc, char** argv, Serveur& serveur) {
         const bool port = strcmp(word, "--port") == 0;
         if (!port && strcmp(word, "--map") != 0) return wrongArgument("argument inconnu:", word);
         const char* value = i + 1 < argc ? argv[++i] : "(rien)";
-        const bool valid = port ? parseNumber(value, 0, 65535, serveur.port)
-                                : parseNumber(value, 0, HIGHEST_MAP_ARGUMENT, serveur.mapNumber);
+        const bool valid =
+            port ? parseWholeNumber(value, 0, 65535, serveur.port)
+                 : parseWholeNumber(value, 0, HIGHEST_MAP_ARGUMENT, serveur.mapNumber);
         if (!valid)
             return wrongArgument(port ? "port incorrect:" : "numero de map incorrect:", value);
     }
@@ -121,4 +113,12 @@ int runProgram(int argc, char** argv) {
     if (parsed == 0) return runServer(serveur);
     fputs(USAGE, parsed == 1 ? stdout : stderr);
     return parsed == 1 ? 0 : 2;
+}
+
+bool parseWholeNumber(const char* text, int32_t low, int32_t high, int32_t& out) {
+    char* end = nullptr;
+    const long v = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < low || v > high) return false;
+    out = static_cast<int32_t>(v);
+    return true;
 }

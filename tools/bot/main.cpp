@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/Serveur.h"
 #include "game/Input.h"
 #include "game/Jeu.h"
 #include "game/Protocole.h"
@@ -58,15 +59,6 @@ void printUsage() {
                     "[--fps 1-1000] [--seconds S] [--chat] [--quiet]\n");
 }
 
-// A whole decimal number within [low, high]; false otherwise.
-bool parseNumber(const char* text, int32_t low, int32_t high, int32_t& out) {
-    char* end = nullptr;
-    const long v = strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < low || v > high) return false;
-    out = static_cast<int32_t>(v);
-    return true;
-}
-
 // The value that follows option `i`, or null when there is none.
 const char* valueOf(int argc, char** argv, int& i) {
     return i + 1 < argc ? argv[++i] : nullptr;
@@ -84,17 +76,17 @@ bool parseOption(int argc, char** argv, int& i, BotOptions& o) {
         snprintf(o.name, sizeof o.name, "%s", v);
         return true;
     }
-    if (strcmp(option, "--colour") == 0) return parseNumber(v, 0, 7, o.colour);
-    if (strcmp(option, "--shoot-at") == 0) return parseNumber(v, 0, 7, o.target);
-    if (strcmp(option, "--fps") == 0) return parseNumber(v, 1, 1000, o.fps);
-    if (strcmp(option, "--seconds") == 0) return parseNumber(v, 0, 2000000, o.seconds);
+    if (strcmp(option, "--colour") == 0) return parseWholeNumber(v, 0, 7, o.colour);
+    if (strcmp(option, "--shoot-at") == 0) return parseWholeNumber(v, 0, 7, o.target);
+    if (strcmp(option, "--fps") == 0) return parseWholeNumber(v, 1, 1000, o.fps);
+    if (strcmp(option, "--seconds") == 0) return parseWholeNumber(v, 0, 2000000, o.seconds);
     return false;
 }
 
 bool parseArguments(int argc, char** argv, BotOptions& o) {
     if (argc < 3) return false;
     o.address = argv[1];
-    if (!parseNumber(argv[2], 1, 65535, o.port)) return false;
+    if (!parseWholeNumber(argv[2], 1, 65535, o.port)) return false;
     for (int i = 3; i < argc; ++i) {
         if (!parseOption(argc, argv, i, o)) return false;
     }
