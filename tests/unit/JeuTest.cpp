@@ -1,15 +1,11 @@
 // The game loop's own arithmetic, without a window: frame pacing, the fire cooldown and
 // placing the players.
 #include "platform/Clock.h"
-
 #include "kit/JeuFixture.h"
 
 #include <gtest/gtest.h>
-
 #include <climits>
 #include <tuple>
-
-namespace {
 
 TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     // The options editor accepts any number: no cap means no sleep, never a division by 0.
@@ -59,10 +55,8 @@ TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {
     jeu->map.spawns[0] = {3, 4};
     jeu->map.spawnCount = 1;
     Joueur& me = jeu->localPlayer;
-    me.yaw = me.sentYaw = me.pitch = 40;
-    me.damageFlash = 0.5;
-    me.score = 12;
-    me.stateSendTimer = 300;
+    std::tie(me.yaw, me.sentYaw, me.pitch, me.damageFlash, me.score, me.stateSendTimer) =
+        std::make_tuple(40.0, 40.0, 40.0, 0.5, 12, 300);
     for (Joueur& r : jeu->remotePlayers)
         r.state = PLAYER_PRESENT;
     initPlayers(*jeu);
@@ -80,5 +74,3 @@ TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {
     initPlayers(*jeu);
     EXPECT_EQ(std::make_tuple(me.posX, me.posY), std::make_tuple(150.0, 150.0));
 }
-
-} // namespace

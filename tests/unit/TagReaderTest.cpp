@@ -1,16 +1,13 @@
 // The tag syntax: list files, tag scanning with its messages, groups, settings and numbers.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "../support/StdoutCapture.h"
 #include "kit/TempFolder.h"
 #include "map/TagReader.h"
 
-namespace {
+#include <gtest/gtest.h>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 using kit::printedBy;
 
@@ -172,5 +169,3 @@ TEST(Number, StopsLimitsAndSaturates) {
         EXPECT_EQ(c.pos < 0 ? -1 : pos, c.pos);
     }
 }
-
-} // namespace

@@ -2,12 +2,9 @@
 #include "render/Texte.h"
 
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-namespace {
 
 struct TexteRing : ::testing::Test {
     Texte texte;
@@ -21,7 +18,7 @@ struct TexteRing : ::testing::Test {
     }
 };
 
-TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbAndTheSixteenthReplacesTheFirst) {
+TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbTheSixteenthReplacesTheFirstAndTheyExpire) {
     texte.addMessage("%s a tue %s", "Ana", "Bob");
     EXPECT_STREQ(texte.lines[0], "Ana a tue Bob");
     texte.addMessage("second");
@@ -36,9 +33,9 @@ TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbAndTheSixteenthReplacesTheFirst) 
     EXPECT_EQ(std::strlen(texte.lines[1]), 255u);
     texte.addMessage("%s", "100% %s %n");
     EXPECT_STREQ(texte.lines[2], "100% %s %n");
-}
 
-TEST_F(TexteRing, MessageLastsFiveSecondsWhileTimeLeftIsZeroAndGoesBelowIt) {
+    // A message lasts five seconds while its time left is 0 and goes below it.
+    texte.initMessages();
     texte.addMessage("old");
     EXPECT_EQ(texte.timeLeft[0], TEXTE_LIFETIME);
     texte.expireMessages(3000);
@@ -53,9 +50,7 @@ TEST_F(TexteRing, MessageLastsFiveSecondsWhileTimeLeftIsZeroAndGoesBelowIt) {
     EXPECT_EQ(shownRows(), "0 ");
 }
 
-TEST(TexteChat, EditingWithinThirtyNineCharactersAndTakingACopy) {
-    Texte texte;
-    texte.initMessages();
+TEST_F(TexteRing, ChatEditsWithinThirtyNineCharactersAndGivesACopy) {
     texte.appendChat('a'); // closed: ignored
     texte.openChat();
     texte.deleteChat(); // empty: nothing happens
@@ -86,5 +81,3 @@ TEST(Chrono, TickMeasuresAcrossTheCounterWrap) {
     EXPECT_EQ(c.elapsed, c.now + 10u);
     EXPECT_EQ(c.previous, c.now);
 }
-
-} // namespace
