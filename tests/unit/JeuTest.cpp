@@ -28,14 +28,13 @@ TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     EXPECT_GE(jeu->frameTimer.elapsed, 49u);
     EXPECT_LT(paceAfterWork(2, 1000), 400u); // 500 ms a frame, 1000 already spent working
 
-    jeu->fireCooldown = 333;
-    jeu->frameTimer.elapsed = 40;
+    std::tie(jeu->fireCooldown, jeu->frameTimer.elapsed) = std::make_tuple(333, 40u);
     paceAfterWork(0, 0);
     EXPECT_EQ(jeu->fireCooldown, 293);
     // Long without a shot: the cooldown stays far below zero instead of wrapping round.
     for (uint32_t elapsed : {1000u, UINT32_MAX}) {
-        jeu->fireCooldown = INT32_MIN + 10;
-        jeu->frameTimer.elapsed = elapsed;
+        std::tie(jeu->fireCooldown, jeu->frameTimer.elapsed) =
+            std::make_tuple(INT32_MIN + 10, elapsed);
         paceFrame(*jeu);
         EXPECT_EQ(jeu->fireCooldown, INT32_MIN) << elapsed;
     }

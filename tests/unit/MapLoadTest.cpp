@@ -110,19 +110,17 @@ TEST_F(MapLoad, SettingsApplyWhereTheyStand) {
                        true),
               0);
     EXPECT_EQ(map->healthBoxes[0].texture, 0); // before any setting
-    ASSERT_EQ(map->wallCount, 4);
-    const int32_t walls[4][2] = {{2, 3}, {4, 3}, {4, 3}, {6, 3}};
-    for (int32_t i = 0; i < 4; ++i) // [4] set between the groups of a wall, [6] between walls
-        EXPECT_EQ(std::vector<int32_t>({map->walls[i].texture, map->walls[i].repeat}),
-                  std::vector<int32_t>({walls[i][0], walls[i][1]}))
-            << i;
-    ASSERT_EQ(map->doorCount, 1);
-    EXPECT_EQ(map->doors[0].texture, 6); // [7] stood after the last group of its tag
-    EXPECT_EQ(std::make_pair(map->doors[0].minHeight, map->doors[0].maxHeight),
-              std::make_pair(0, 1)); // heights put in rising order
-    ASSERT_EQ(map->ceilingCount, 1);
-    EXPECT_EQ(std::vector<int32_t>({map->ceilings[0].texture, map->ceilings[0].repeat}),
-              std::vector<int32_t>({6, 3}));
+    // Texture and repeat of each wall: [4] set between the groups of a wall, [6] between walls.
+    std::vector<int32_t> walls;
+    for (int32_t i = 0; i < map->wallCount; ++i)
+        walls.insert(walls.end(), {map->walls[i].texture, map->walls[i].repeat});
+    EXPECT_EQ(walls, std::vector<int32_t>({2, 3, 4, 3, 4, 3, 6, 3}));
+    // [7] stood after the last group of its tag; the door's heights are put in rising order.
+    const Porte& door = map->doors[0];
+    EXPECT_EQ(std::vector<int32_t>({map->doorCount, door.texture, door.minHeight, door.maxHeight,
+                                    map->ceilingCount, map->ceilings[0].texture,
+                                    map->ceilings[0].repeat}),
+              std::vector<int32_t>({1, 6, 0, 1, 1, 6, 3}));
 }
 
 TEST_F(MapLoad, PlayLoadsTheSelectedTextureListAndFailuresKeepTheOldElements) {

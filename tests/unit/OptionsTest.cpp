@@ -28,52 +28,46 @@ class OptionsFile : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(inFolder.ok());
-        memset(&o, 0x5A, sizeof o);
+        memset(&o, 'Z', sizeof o);
     }
     int32_t load() {
         int32_t result = -1;
         printed = printedBy([&] { result = loadOptions(o); });
         return result;
     }
-    // The record holds the defaults and so do the first 45 bytes of the file (to "noob\0").
-    void expectDefaultsEverywhere() {
-        EXPECT_EQ(asFile(o), optionsFile(DEFAULT_OPTIONS, "noob"));
-        const std::string file = folder.read("options");
-        ASSERT_EQ(file.size(), 72u);
-        EXPECT_EQ(file.substr(0, 45), optionsFile(DEFAULT_OPTIONS, "noob").substr(0, 45));
-    }
-
     TempFolder folder;
     WorkingFolder inFolder{folder.path()};
     Options o;
     std::string printed;
 };
 
-TEST_F(OptionsFile, MissingFileIsCreatedWithTheDefaults) {
-    EXPECT_EQ(load(), 0);
-    EXPECT_EQ(printed, LOAD + "Fichier option inexistant\n" + DEFAULTS);
-    expectDefaultsEverywhere();
-    // The bytes after "noob\0" are those the record held before.
-    EXPECT_EQ(folder.read("options").substr(45), std::string(27, '\x5A'));
-}
-
-TEST_F(OptionsFile, ShortFilesFallBackToDefaultsAndAreRewritten) {
+TEST_F(OptionsFile, MissingAndShortFilesFallBackToDefaultsAndAreRewritten) {
     const std::string full = optionsFile({800, 600, 60, 50, 0, 30, 40, 5, 1, 1}, "Zorglub");
+    const std::string atPseudo = "Erreur: fin de fichier inatendue\n",
+                      inIntegers = "Erreur: fin du fichier inatendue\n",
+                      failed = "Erreur lors du chargement des options\n";
     const struct {
-        size_t length;
-        const char* failure;
+        size_t length; // npos: no file
+        std::string failure;
     } cases[] = {
-        {40, "Erreur: fin de fichier inatendue\n"}, // integers only: fails at the pseudo
-        {50, "Erreur: fin de fichier inatendue\n"},
-        {10, "Erreur: fin du fichier inatendue\n"}, // fails inside the integers
-        {0, "Erreur: fin du fichier inatendue\n"},
+        {std::string::npos, "Fichier option inexistant\n"},
+        {40, atPseudo + failed}, // integers only: fails at the pseudo
+        {50, atPseudo + failed},
+        {10, inIntegers + failed}, // fails inside the integers
+        {0, inIntegers + failed},
     };
+    const std::string defaults = optionsFile(DEFAULT_OPTIONS, "noob");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length);
-        folder.write("options", full.substr(0, c.length));
+        if (c.length != std::string::npos) folder.write("options", full.substr(0, c.length));
         EXPECT_EQ(load(), 0);
-        EXPECT_EQ(printed, LOAD + c.failure + "Erreur lors du chargement des options\n" + DEFAULTS);
-        expectDefaultsEverywhere();
+        EXPECT_EQ(printed, LOAD + c.failure + DEFAULTS);
+        EXPECT_EQ(asFile(o), defaults);
+        // The file holds them to "noob\0"; the bytes after it are those the record held.
+        const std::string file = folder.read("options");
+        EXPECT_EQ(std::make_pair(file.size(), file.substr(0, 45)),
+                  std::make_pair(size_t(72), defaults.substr(0, 45)));
+        EXPECT_TRUE(c.length != std::string::npos || file.substr(45) == std::string(27, 'Z'));
     }
 }
 

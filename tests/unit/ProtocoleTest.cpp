@@ -222,17 +222,15 @@ TEST_F(HostGame, ChangeMapLoadsMovesAndTellsEveryoneButRefusesEscapes) {
     Peer bob;
     ASSERT_EQ(join(bob, "bob", 6), 1);
     const std::vector<Message> m = bob.drain();
-    ASSERT_GT(m.size(), 15u);
-    EXPECT_EQ(textOf(m[15]), "tour.map");
+    EXPECT_EQ(m.size() > 15 ? textOf(m[15]) : "", "tour.map");
 }
 
 TEST_F(HostGame, EachClientSpeaksOnlyForItself) {
-    struct Case {
+    const struct {
         int32_t type;
         Payload payload;
         bool relayed;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {MSG_NAME, text("usurpateur"), true},
         {MSG_SCORE, doubles({99}), true},
         {MSG_COLOUR, doubles({7}), true},
@@ -244,7 +242,7 @@ TEST_F(HostGame, EachClientSpeaksOnlyForItself) {
     };
     Peer alice, bob;
     joinTwo(alice, bob);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         // Naming bob or the host: neither acted on nor relayed; naming herself: as ever.
         for (int32_t named : {1, HOST_ID, 0}) {
             const std::string before = footprint(*jeu);
@@ -252,10 +250,10 @@ TEST_F(HostGame, EachClientSpeaksOnlyForItself) {
             std::string printed;
             const Types seen = pumpPast(alice, bob, &printed);
             const bool own = named == 0;
-            EXPECT_EQ(std::count(seen.begin(), seen.end(), c.type), own && c.relayed ? 1 : 0)
-                << "type " << c.type << " naming " << named;
-            EXPECT_EQ(footprint(*jeu) != before, own) << "type " << c.type << " naming " << named;
-            EXPECT_EQ(own ? "" : printed, "") << "type " << c.type << " naming " << named;
+            SCOPED_TRACE("type " + std::to_string(c.type) + " naming " + std::to_string(named));
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), c.type), own && c.relayed ? 1 : 0);
+            EXPECT_EQ(footprint(*jeu) != before, own);
+            EXPECT_EQ(own ? "" : printed, "");
         }
     }
     EXPECT_EQ(jeu->localPlayer.score, 1);

@@ -36,9 +36,7 @@ struct Simulation : ::testing::Test {
     void shootAtMe(int32_t owner) { jeu->tir.fire(me.posX - 50, me.posY, 100, 10000, 0, 0, owner); }
     Joueur& present(int32_t slot, double x, double y) {
         Joueur& p = jeu->remotePlayers[slot];
-        p.state = PLAYER_PRESENT;
-        p.posX = x;
-        p.posY = y;
+        std::tie(p.state, p.posX, p.posY) = std::make_tuple(PLAYER_PRESENT, x, y);
         return p;
     }
 };

@@ -54,13 +54,6 @@ TEST(ListFile, EntriesAreTakenByteForByteWhateverStandsBetweenThem) {
         for (int32_t i = 0; i < count; ++i)
             EXPECT_EQ(names[i], c.names[i]) << i;
     }
-    const std::string missing = folder.file("absent.list");
-    EXPECT_EQ(printedBy([&] { EXPECT_EQ(readListFile(missing.c_str(), names, count), 1); }),
-              "Erreur lors du chargement du fichier: \"" + missing + "\"\n");
-    EXPECT_EQ(count, 0);
-    int32_t size = -1;
-    printedBy([&] { EXPECT_EQ(readWholeFile(folder.path(), size), nullptr); }); // a folder
-    EXPECT_EQ(size, 0);
 }
 
 TEST(Tag, KindsPositionsAndMessages) {

@@ -37,7 +37,6 @@ TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbTheSixteenthReplacesTheFirstAndTh
     // A message lasts five seconds while its time left is 0 and goes below it.
     texte.initMessages();
     texte.addMessage("old");
-    EXPECT_EQ(texte.timeLeft[0], TEXTE_LIFETIME);
     texte.expireMessages(3000);
     texte.addMessage("new");
     texte.expireMessages(2000);
