@@ -22,10 +22,6 @@ struct MapQueries : ::testing::Test {
         m->clipMove(dx, dy, px, py);
         return {dx, dy};
     }
-    // A bullet's step from (x, y, z): whether a wall stopped it, and what is left of it.
-    bool shot(double x, double y, double z, double& dx, double& dy, double dz = 0) {
-        return m->clipShot(x, y, z, dx, dy, dz);
-    }
 };
 
 TEST_F(MapQueries, WallsStopPlayersThirtyFiveUnitsShortIncludingAtTheirEnds) {
@@ -159,8 +155,8 @@ TEST_F(MapQueries, DoorsOpenWithinAReachOfTheirLengthAndRiseToEightyPercent) {
 TEST_F(MapQueries, BulletsStopAtTheNearestWallCrossedWithinItsSpanAndHeights) {
     wall('h', 3, 0, 10);
     wall('h', 5, 0, 10);
-    double dx = 40, dy = -400;
-    EXPECT_TRUE(shot(500, 600, 117, dx, dy));
+    double dx = 40, dy = -400, dz = 0;
+    EXPECT_TRUE(m->clipShot(500, 600, 117, dx, dy, dz));
     EXPECT_EQ(std::make_pair(dx, dy), std::make_pair(10.0, -100.0));
 
     m->clear();
@@ -177,8 +173,9 @@ TEST_F(MapQueries, BulletsStopAtTheNearestWallCrossedWithinItsSpanAndHeights) {
         {600, 300, 310, -200, 0, false}, {400, 300, 250, 200, 0, true},
     };
     for (const auto& c : cases) {
-        double sx = c.dx, sy = c.dy;
-        EXPECT_EQ(shot(c.x, c.y, c.z, sx, sy), c.stopped) << c.x << "," << c.y << "," << c.z;
+        double sx = c.dx, sy = c.dy, sz = 0;
+        EXPECT_EQ(m->clipShot(c.x, c.y, c.z, sx, sy, sz), c.stopped)
+            << c.x << "," << c.y << "," << c.z;
     }
 }
 

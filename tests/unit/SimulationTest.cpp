@@ -9,8 +9,7 @@
 
 using namespace kit;
 
-constexpr double STEP = 30.0; // in 100 ms
-constexpr double DIAGONAL = 1.414;
+constexpr double STEP = 30.0, DIAGONAL = 1.414; // a step in 100 ms, and what divides it
 
 struct Simulation : ::testing::Test {
     std::unique_ptr<Jeu> jeu = makeTestJeu();

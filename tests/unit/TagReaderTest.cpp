@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-using kit::printedBy;
-
 // The text in a heap block of exactly its size, so any read past the end is caught by ASan.
 struct Data {
     explicit Data(const std::string& text)
@@ -91,8 +89,9 @@ TEST(Tag, KindsPositionsAndMessages) {
         SCOPED_TRACE(c.text);
         const Data data(c.text);
         int32_t pos = 0, kind = -1;
-        EXPECT_EQ(printedBy([&] { kind = nextTag(data.bytes.get(), pos, data.size); }), c.printed);
-        EXPECT_EQ(kind, c.kind);
+        const std::string printed =
+            kit::printedBy([&] { kind = nextTag(data.bytes.get(), pos, data.size); });
+        EXPECT_EQ(std::make_tuple(printed, kind), std::make_tuple(c.printed, c.kind));
         EXPECT_EQ(c.pos < 0 ? -1 : pos, c.pos);
     }
 }

@@ -26,7 +26,6 @@ TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbTheSixteenthReplacesTheFirstAndTh
     for (int i = 3; i <= 16; i++)
         texte.addMessage("m%d", i);
     EXPECT_STREQ(texte.lines[0], "m16");
-    EXPECT_EQ(texte.next, 1);
     EXPECT_EQ(shownRows(), "0 14 13 12 11 10 9 8 7 6 5 4 3 2 1 "); // "second" on the top row
     // Long lines are cut at 255 characters; texts are never formats.
     texte.addMessage("%s", std::string(1000, 'x').c_str());

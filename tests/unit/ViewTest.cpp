@@ -44,14 +44,9 @@ TEST(PlayerInView, AheadWithinEightHundredUnitsAndTwentySixAndAHalfDegrees) {
 struct Culling : ::testing::Test {
     ChampDeVision view;
     void SetUp() override {
-        const double f = 1.0 / std::tan(35.0 * PI / 180.0);
-        double projection[16] = {};
+        const double f = 1 / std::tan(35 * PI / 180), a = 2001.0 / -1999, b = 4000.0 / -1999;
+        const double projection[16] = {f * 3 / 4, 0, 0, 0, 0, f, 0, 0, 0, 0, a, -1, 0, 0, b, 0};
         const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-        projection[0] = f / (4.0 / 3.0);
-        projection[5] = f;
-        projection[10] = (2000.0 + 1.0) / (1.0 - 2000.0);
-        projection[11] = -1.0;
-        projection[14] = 2.0 * 2000.0 / (1.0 - 2000.0);
         makeChampDeVision(view, projection, identity);
     }
     bool outside(std::initializer_list<std::initializer_list<double>> ps) const {
