@@ -44,6 +44,11 @@ TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     jeu->workTimer.clear();
     paceFrame(*jeu);
     EXPECT_EQ(jeu->fireCooldown, 0);
+    // The frame timer measures across the counter's wrap.
+    platform::Chrono& c = jeu->frameTimer;
+    c.previous = 0xFFFFFFF6u; // 10 ms before the counter wraps
+    c.tick();
+    EXPECT_EQ(std::make_pair(c.elapsed, c.previous), std::make_pair(c.now + 10u, c.now));
 }
 
 TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {

@@ -13,20 +13,20 @@
 #include <vector>
 
 // Every field of a map element (all int32_t), so whole elements compare in one assertion.
-template <class T> std::vector<int32_t> ints(const T& element) {
+template <class T> static std::vector<int32_t> ints(const T& element) {
     std::vector<int32_t> v(sizeof element / sizeof(int32_t));
     std::memcpy(v.data(), &element, sizeof element);
     return v;
 }
 
-int32_t elementCount(const Map& m) {
+static int32_t elementCount(const Map& m) {
     return m.wallCount + m.spawnCount + m.ceilingCount + m.doorCount + m.teleporterCount +
            m.healthBoxCount;
 }
 
 const std::string EXAMPLE = BV_SOURCE_DIR "/tests/fixtures/maps/exemple.map";
 
-std::string playHeader(const std::string& file, int32_t number) {
+static std::string playHeader(const std::string& file, int32_t number) {
     return "On charge la map " + file + " de numero " + std::to_string(number) +
            "\nListage des textures...\n";
 }

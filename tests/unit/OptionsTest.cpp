@@ -17,7 +17,7 @@ const std::string DEFAULTS =
 const std::string CANNOT_SAVE = "Erreur: impossible d'enregistrer les options\n";
 
 // The record as the file would hold it, so whole records compare in one assertion.
-std::string asFile(const Options& o) {
+static std::string asFile(const Options& o) {
     return optionsFile({o.width, o.height, o.maxFps, o.visibility, o.fog, o.verticalSensitivity,
                         o.horizontalSensitivity, o.colour, o.doorSounds, o.smoothRemotePlayers},
                        std::string(o.pseudo, strnlen(o.pseudo, sizeof o.pseudo)));

@@ -28,7 +28,7 @@ struct MapFolder {
 };
 
 // Runs the dispatch, as frames do, until `done` holds; about 2 s at most.
-bool pumpUntil(Jeu& jeu, const std::function<bool()>& done) {
+static bool pumpUntil(Jeu& jeu, const std::function<bool()>& done) {
     for (int32_t i = 0; i < 400; ++i) {
         dispatchMessages(jeu);
         if (done()) return true;
@@ -38,8 +38,8 @@ bool pumpUntil(Jeu& jeu, const std::function<bool()>& done) {
 }
 
 // Five frames announcing player n; the version's names `versionFrom`, its sender.
-void expectAnnouncement(const Message* m, int32_t n, int32_t versionFrom, const char* name,
-                        int32_t score, int32_t colour) {
+static void expectAnnouncement(const Message* m, int32_t n, int32_t versionFrom, const char* name,
+                               int32_t score, int32_t colour) {
     const Types types = {MSG_NEW_PLAYER, MSG_NAME, MSG_VERSION, MSG_SCORE, MSG_COLOUR};
     for (int32_t i = 0; i < 5; ++i)
         EXPECT_EQ(std::make_pair(m[i].type, m[i].argument),
@@ -52,7 +52,7 @@ void expectAnnouncement(const Message* m, int32_t n, int32_t versionFrom, const 
 
 // What a dispatch can change in the game: the remote slots, snapshots, bullets, messages
 // and the own score.
-std::string footprint(const Jeu& jeu) {
+static std::string footprint(const Jeu& jeu) {
     auto bytes = [](const void* at, size_t n) { return std::string((const char*)at, n); };
     return bytes(jeu.remotePlayers, sizeof jeu.remotePlayers) +
            bytes(&jeu.joueurs, sizeof jeu.joueurs) + bytes(&jeu.tir, sizeof jeu.tir) +

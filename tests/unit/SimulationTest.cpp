@@ -41,7 +41,7 @@ struct Simulation : ::testing::Test {
 };
 
 // 1.5709 and 3.1418 are not quite pi: a quarter turn leaves about 0.003 on the other axis.
-void expectAt(const Joueur& p, double x, double y, double tolerance = 0.01) {
+static void expectAt(const Joueur& p, double x, double y, double tolerance = 0.01) {
     EXPECT_NEAR(p.posX, x, tolerance);
     EXPECT_NEAR(p.posY, y, tolerance);
 }

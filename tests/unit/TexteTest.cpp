@@ -1,4 +1,4 @@
-// The message ring, the chat line and the stopwatch behind them, without a window.
+// The message ring and the chat line, without a window.
 #include "render/Texte.h"
 
 #include <gtest/gtest.h>
@@ -69,13 +69,4 @@ TEST_F(TexteRing, ChatEditsWithinThirtyNineCharactersAndGivesACopy) {
     EXPECT_STREQ(texte.chatText, "");
     EXPECT_STREQ(taken, "50% %s");
     std::free(taken);
-}
-
-TEST(Chrono, TickMeasuresAcrossTheCounterWrap) {
-    platform::Chrono c;
-    c.clear();
-    c.previous = 0xFFFFFFF6u; // 10 ms before the counter wraps
-    c.tick();
-    EXPECT_EQ(c.elapsed, c.now + 10u);
-    EXPECT_EQ(c.previous, c.now);
 }

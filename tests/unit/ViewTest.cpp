@@ -11,7 +11,7 @@
 constexpr double PI = 3.14159265358979;
 
 // The point `distance` away from (100, 200) at `degrees` (true degrees, 0 along +x).
-bool seenAt(double ownYaw, double degrees, double distance) {
+static bool seenAt(double ownYaw, double degrees, double distance) {
     return isPlayerInView(100, 200, ownYaw, 100 + distance * cos(degrees * PI / 180),
                           200 + distance * sin(degrees * PI / 180));
 }
