@@ -1,15 +1,11 @@
 // The game loop's own arithmetic, without a window: frame pacing, the fire cooldown and
 // placing the players.
 #include "platform/Clock.h"
-
 #include "kit/JeuFixture.h"
 
 #include <gtest/gtest.h>
-
 #include <climits>
 #include <tuple>
-
-namespace {
 
 TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     // The options editor accepts any number: no cap means no sleep, never a division by 0.
@@ -32,14 +28,13 @@ TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     EXPECT_GE(jeu->frameTimer.elapsed, 49u);
     EXPECT_LT(paceAfterWork(2, 1000), 400u); // 500 ms a frame, 1000 already spent working
 
-    jeu->fireCooldown = 333;
-    jeu->frameTimer.elapsed = 40;
+    std::tie(jeu->fireCooldown, jeu->frameTimer.elapsed) = std::make_tuple(333, 40u);
     paceAfterWork(0, 0);
     EXPECT_EQ(jeu->fireCooldown, 293);
     // Long without a shot: the cooldown stays far below zero instead of wrapping round.
     for (uint32_t elapsed : {1000u, UINT32_MAX}) {
-        jeu->fireCooldown = INT32_MIN + 10;
-        jeu->frameTimer.elapsed = elapsed;
+        std::tie(jeu->fireCooldown, jeu->frameTimer.elapsed) =
+            std::make_tuple(INT32_MIN + 10, elapsed);
         paceFrame(*jeu);
         EXPECT_EQ(jeu->fireCooldown, INT32_MIN) << elapsed;
     }
@@ -49,6 +44,11 @@ TEST(GameLoop, PacingSleepsWhatTheWorkLeftAndLowersTheCooldownByTheLastFrame) {
     jeu->workTimer.clear();
     paceFrame(*jeu);
     EXPECT_EQ(jeu->fireCooldown, 0);
+    // The frame timer measures across the counter's wrap.
+    platform::Chrono& c = jeu->frameTimer;
+    c.previous = 0xFFFFFFF6u; // 10 ms before the counter wraps
+    c.tick();
+    EXPECT_EQ(std::make_pair(c.elapsed, c.previous), std::make_pair(c.now + 10u, c.now));
 }
 
 TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {
@@ -59,10 +59,8 @@ TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {
     jeu->map.spawns[0] = {3, 4};
     jeu->map.spawnCount = 1;
     Joueur& me = jeu->localPlayer;
-    me.yaw = me.sentYaw = me.pitch = 40;
-    me.damageFlash = 0.5;
-    me.score = 12;
-    me.stateSendTimer = 300;
+    std::tie(me.yaw, me.sentYaw, me.pitch, me.damageFlash, me.score, me.stateSendTimer) =
+        std::make_tuple(40.0, 40.0, 40.0, 0.5, 12, 300);
     for (Joueur& r : jeu->remotePlayers)
         r.state = PLAYER_PRESENT;
     initPlayers(*jeu);
@@ -80,5 +78,3 @@ TEST(GameLoop, PlayersStartUnnumberedAndOnlyTheHostStandsInItsSpawnCell) {
     initPlayers(*jeu);
     EXPECT_EQ(std::make_tuple(me.posX, me.posY), std::make_tuple(150.0, 150.0));
 }
-
-} // namespace

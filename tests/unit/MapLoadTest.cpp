@@ -1,6 +1,10 @@
 // Loading a map for play (stored, ordered, checked, limited) and for display (report lines).
-#include <gtest/gtest.h>
+#include "../support/StdoutCapture.h"
+#include "kit/TempFolder.h"
+#include "map/Map.h"
+#include "render/TexturesMap.h"
 
+#include <gtest/gtest.h>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,28 +12,21 @@
 #include <tuple>
 #include <vector>
 
-#include "../support/StdoutCapture.h"
-#include "kit/TempFolder.h"
-#include "map/Map.h"
-#include "render/TexturesMap.h"
-
-namespace {
-
 // Every field of a map element (all int32_t), so whole elements compare in one assertion.
-template <class T> std::vector<int32_t> ints(const T& element) {
+template <class T> static std::vector<int32_t> ints(const T& element) {
     std::vector<int32_t> v(sizeof element / sizeof(int32_t));
     std::memcpy(v.data(), &element, sizeof element);
     return v;
 }
 
-int32_t elementCount(const Map& m) {
+static int32_t elementCount(const Map& m) {
     return m.wallCount + m.spawnCount + m.ceilingCount + m.doorCount + m.teleporterCount +
            m.healthBoxCount;
 }
 
 const std::string EXAMPLE = BV_SOURCE_DIR "/tests/fixtures/maps/exemple.map";
 
-std::string playHeader(const std::string& file, int32_t number) {
+static std::string playHeader(const std::string& file, int32_t number) {
     return "On charge la map " + file + " de numero " + std::to_string(number) +
            "\nListage des textures...\n";
 }
@@ -76,36 +73,32 @@ TEST_F(MapLoad, DisplayPrintsEveryElementAsWrittenAndStoresNothing) {
               "Teleporteur horizontal allant de (2,9) a (8,1)\n"
               "Teleporteur vertical allant de (6,6) a (1,8)\n"
               "Caisse de soin aux coordonnees: (4,4) avec la texture 5\n");
-    EXPECT_EQ(map->ready, 0);
-    EXPECT_EQ(elementCount(*map), 0);
+    EXPECT_EQ(std::make_pair(map->ready, elementCount(*map)), std::make_pair(0, 0));
 }
 
 TEST_F(MapLoad, PlayStoresOrderedElementsWithTheirSettings) {
     ASSERT_EQ(load(EXAMPLE, true), 0);
-    EXPECT_EQ(map->ready, 1);
-    ASSERT_EQ(map->spawnCount, 2);
+    // The wall after <fin> is not read.
+    EXPECT_EQ(std::vector<int32_t>({map->ready, map->spawnCount, map->wallCount, map->doorCount,
+                                    map->ceilingCount, map->teleporterCount, map->healthBoxCount}),
+              std::vector<int32_t>({1, 2, 3, 1, 2, 2, 1}));
     EXPECT_EQ(ints(map->spawns[1]), ints(Apparition{7, 3}));
-    ASSERT_EQ(map->wallCount, 3); // the wall after <fin> is not read
     EXPECT_EQ(map->walls[1].orientation, 'v');
     EXPECT_EQ(ints(map->walls[2]), ints(Mur{1, 2, 'h', 3, 2, 10, 0, 2})); // ranges ordered
-    ASSERT_EQ(map->doorCount, 1); // doors keep the order of their span, not of their heights
+    // Doors keep the order of their span, not of their heights.
     EXPECT_EQ(ints(map->doors[0]), ints(Porte{3, 'v', 5, 3, 2, 0, 2, 0, DOOR_STOPPED}));
-    ASSERT_EQ(map->ceilingCount, 2);
     EXPECT_EQ(ints(map->ceilings[1]), ints(Plafon{0, 1, 3, 0, 0, 10, 10}));
-    ASSERT_EQ(map->teleporterCount, 2);
     EXPECT_EQ(ints(map->teleporters[0]), ints(Teleporteur{4, 'h', 2, 9, 8, 1, 180}));
     EXPECT_EQ(map->teleporters[1].orientation, 'x');
-    ASSERT_EQ(map->healthBoxCount, 1);
     EXPECT_EQ(ints(map->healthBoxes[0]), ints(CaisseDeSoin{5, 4, 4, 0, 0}));
 
     // Clearing empties the tables but keeps the textures.
     textures->ids[5] = 42;
     map->clear();
-    EXPECT_EQ(map->ready, 0);
-    EXPECT_EQ(elementCount(*map), 0);
-    EXPECT_EQ(textureFor(*textures, 5), 42u);
-    EXPECT_EQ(textureFor(*textures, 256), 0u);
-    EXPECT_EQ(textureFor(*textures, -1), 0u);
+    EXPECT_EQ(std::make_pair(map->ready, elementCount(*map)), std::make_pair(0, 0));
+    EXPECT_EQ(std::vector<uint32_t>({textureFor(*textures, 5), textureFor(*textures, 256),
+                                     textureFor(*textures, -1)}),
+              std::vector<uint32_t>({42, 0, 0}));
 }
 
 TEST_F(MapLoad, SettingsApplyWhereTheyStand) {
@@ -117,19 +110,17 @@ TEST_F(MapLoad, SettingsApplyWhereTheyStand) {
                        true),
               0);
     EXPECT_EQ(map->healthBoxes[0].texture, 0); // before any setting
-    ASSERT_EQ(map->wallCount, 4);
-    const int32_t walls[4][2] = {{2, 3}, {4, 3}, {4, 3}, {6, 3}};
-    for (int32_t i = 0; i < 4; ++i) // [4] set between the groups of a wall, [6] between walls
-        EXPECT_EQ(std::vector<int32_t>({map->walls[i].texture, map->walls[i].repeat}),
-                  std::vector<int32_t>({walls[i][0], walls[i][1]}))
-            << i;
-    ASSERT_EQ(map->doorCount, 1);
-    EXPECT_EQ(map->doors[0].texture, 6); // [7] stood after the last group of its tag
-    EXPECT_EQ(std::make_pair(map->doors[0].minHeight, map->doors[0].maxHeight),
-              std::make_pair(0, 1)); // heights put in rising order
-    ASSERT_EQ(map->ceilingCount, 1);
-    EXPECT_EQ(std::vector<int32_t>({map->ceilings[0].texture, map->ceilings[0].repeat}),
-              std::vector<int32_t>({6, 3}));
+    // Texture and repeat of each wall: [4] set between the groups of a wall, [6] between walls.
+    std::vector<int32_t> walls;
+    for (int32_t i = 0; i < map->wallCount; ++i)
+        walls.insert(walls.end(), {map->walls[i].texture, map->walls[i].repeat});
+    EXPECT_EQ(walls, std::vector<int32_t>({2, 3, 4, 3, 4, 3, 6, 3}));
+    // [7] stood after the last group of its tag; the door's heights are put in rising order.
+    const Porte& door = map->doors[0];
+    EXPECT_EQ(std::vector<int32_t>({map->doorCount, door.texture, door.minHeight, door.maxHeight,
+                                    map->ceilingCount, map->ceilings[0].texture,
+                                    map->ceilings[0].repeat}),
+              std::vector<int32_t>({1, 6, 0, 1, 1, 6, 3}));
 }
 
 TEST_F(MapLoad, PlayLoadsTheSelectedTextureListAndFailuresKeepTheOldElements) {
@@ -185,19 +176,16 @@ TEST_F(MapLoad, BadTagKeepsEarlierElementsButNotReady) {
                        "Une balise incorrecte a ete detecte la map ne peut pas fonctionner\n");
 }
 
-TEST_F(MapLoad, EmptyRangesAreNotKept) {
+TEST_F(MapLoad, EmptyRangesAreNotKeptAndFullTablesOverwriteTheirLastSlot) {
     const std::string text = "<mur>(h,3,4,4)(0,2) (h,3,2,4)(1,1) (h,3,2,4)(1,0)\n"
                              "<porte>(v,1,2,2)(0,1) (v,1,2,3)(2,2)\n"
                              "<plafon>(0)(1,1)(1,5) (0)(1,2)(5,2) (1)(5,5)(1,1)";
     ASSERT_EQ(loadText(text, true), 0);
-    ASSERT_EQ(map->wallCount, 1);
+    EXPECT_EQ(std::vector<int32_t>(
+                  {map->wallCount, map->doorCount, map->ceilingCount, map->ceilings[0].height}),
+              std::vector<int32_t>({1, 0, 1, 1}));
     EXPECT_EQ(ints(map->walls[0]), ints(Mur{0, 1, 'h', 3, 2, 4, 0, 1})); // ordered, in slot 0
-    EXPECT_EQ(map->doorCount, 0);
-    ASSERT_EQ(map->ceilingCount, 1);
-    EXPECT_EQ(map->ceilings[0].height, 1);
-}
 
-TEST_F(MapLoad, FullTablesOverwriteTheirLastSlot) {
     std::string walls = "<mur>";
     for (int32_t i = 0; i < 600; ++i)
         walls += "(h," + std::to_string(i) + ",0,1)(0,1)";
@@ -205,5 +193,3 @@ TEST_F(MapLoad, FullTablesOverwriteTheirLastSlot) {
     EXPECT_EQ(std::make_tuple(map->wallCount, map->walls[510].line, map->walls[511].line),
               std::make_tuple(511, 510, 599));
 }
-
-} // namespace

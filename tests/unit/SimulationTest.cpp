@@ -3,23 +3,18 @@
 #include "game/Input.h"
 #include "game/Protocole.h"
 #include "game/Simulation.h"
-
 #include "kit/JeuFixture.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace kit;
 
-using kit::FIXTURE_HEIGHT;
-using kit::FIXTURE_WIDTH;
-
-constexpr double STEP = 30.0; // in 100 ms
-constexpr double DIAGONAL = 1.414;
+constexpr double STEP = 30.0, DIAGONAL = 1.414; // a step in 100 ms, and what divides it
 
 struct Simulation : ::testing::Test {
-    std::unique_ptr<Jeu> jeu = kit::makeTestJeu();
+    std::unique_ptr<Jeu> jeu = makeTestJeu();
     Joueur& me = jeu->localPlayer;
-    platform::Saisie input = kit::stillInput();
+    platform::Saisie input = stillInput();
 
     // One step, then the cursor goes back to the fixed point as the window puts it.
     void frame(uint32_t ms) {
@@ -40,15 +35,13 @@ struct Simulation : ::testing::Test {
     void shootAtMe(int32_t owner) { jeu->tir.fire(me.posX - 50, me.posY, 100, 10000, 0, 0, owner); }
     Joueur& present(int32_t slot, double x, double y) {
         Joueur& p = jeu->remotePlayers[slot];
-        p.state = PLAYER_PRESENT;
-        p.posX = x;
-        p.posY = y;
+        std::tie(p.state, p.posX, p.posY) = std::make_tuple(PLAYER_PRESENT, x, y);
         return p;
     }
 };
 
 // 1.5709 and 3.1418 are not quite pi: a quarter turn leaves about 0.003 on the other axis.
-void expectAt(const Joueur& p, double x, double y, double tolerance = 0.01) {
+static void expectAt(const Joueur& p, double x, double y, double tolerance = 0.01) {
     EXPECT_NEAR(p.posX, x, tolerance);
     EXPECT_NEAR(p.posY, y, tolerance);
 }
@@ -56,7 +49,7 @@ void expectAt(const Joueur& p, double x, double y, double tolerance = 0.01) {
 // Sees the frames the game sends, through a client transport joined to a raw socket.
 struct SimulationOnline : Simulation {
     Reseau reseau;
-    kit::FramePeer peer; // declared after the transport: stopped before it dies
+    FramePeer peer; // declared after the transport: stopped before it dies
     void SetUp() override {
         ASSERT_TRUE(peer.connect(reseau));
         jeu->reseau = &reseau;
@@ -90,9 +83,7 @@ TEST_F(Simulation, WalksAlongTheViewShortensDiagonalsAndWallsStopOnlyTheCrossing
     wall('v', 12, 0, 20);
     for (const auto& w : walks) {
         hold(w.keys);
-        me.yaw = w.yaw;
-        me.posX = w.x;
-        me.posY = w.y;
+        std::tie(me.yaw, me.posX, me.posY) = std::make_tuple(w.yaw, w.x, w.y);
         frame(w.ms);
         expectAt(me, w.toX, w.toY);
     }
@@ -123,28 +114,24 @@ TEST_F(Simulation, KeyChangesTurnsBeyondTenDegreesAndTeleportsForceAState) {
     // Same keys, no turn, but a teleporter crossed: there, facing its heading.
     jeu->map.teleporters[0] = Teleporteur{0, 'h', 3, 5, 8, 8, 90};
     jeu->map.teleporterCount = 1;
-    me.stateSendTimer = 0;
-    me.posX = 350;
-    me.posY = 490;
-    me.yaw = me.sentYaw = 90;
+    std::tie(me.stateSendTimer, me.posX, me.posY, me.yaw, me.sentYaw) =
+        std::make_tuple(0, 350.0, 490.0, 90.0, 90.0);
     frame(100);
     expectAt(me, 850, 850, 0);
     EXPECT_EQ(std::make_pair(me.yaw, me.stateSendTimer), std::make_pair(90.0, 500));
 }
 
-TEST_F(SimulationOnline, HealthBoxHealsAndIsAnnounced) {
+TEST_F(SimulationOnline, HealthBoxHealsAndHitsAndTheFragAreAnnounced) {
     jeu->map.healthBoxes[0] = CaisseDeSoin{0, 20, 20, 0, 0};
     jeu->map.healthBoxes[1] = CaisseDeSoin{0, 2, 2, 0, 0};
     jeu->map.healthBoxCount = 2;
-    me.posX = me.posY = 250;
-    me.health = 90;
+    std::tie(me.posX, me.posY, me.health) = std::make_tuple(250.0, 250.0, 90.0);
     frame(10);
     EXPECT_EQ(std::make_pair(me.health, jeu->map.healthBoxes[1].taken), std::make_pair(100.0, 1));
     expectFrame(MSG_TAKE_BOX, 1);
     EXPECT_TRUE(peer.quiet());
-}
 
-TEST_F(SimulationOnline, SeveralShootersInOneFrameAndTheFragNamesTheFirstLethalOne) {
+    // Several shooters in one frame: the frag names the first lethal one.
     me.health = 25;
     for (int32_t owner : {1, 3, 3, 6, HOST_ID}) // own bullets never hurt
         shootAtMe(owner);
@@ -152,7 +139,7 @@ TEST_F(SimulationOnline, SeveralShootersInOneFrameAndTheFragNamesTheFirstLethalO
     expectFrame(MSG_HIT, 1);
     expectFrame(MSG_HIT, 3);
     const Message frag = expectFrame(MSG_FRAG, HOST_ID);
-    EXPECT_EQ(kit::doubleAt(frag), 3.0);
+    EXPECT_EQ(doubleAt(frag), 3.0);
     EXPECT_EQ(std::vector<uint8_t>(frag.payload + 8, frag.payload + PAYLOAD_SIZE),
               std::vector<uint8_t>(PAYLOAD_SIZE - 8, 0));
     expectFrame(MSG_HIT, 6); // after death: the hit, no second frag
@@ -160,7 +147,7 @@ TEST_F(SimulationOnline, SeveralShootersInOneFrameAndTheFragNamesTheFirstLethalO
     // The countdown runs in the death frame too; the body is put away.
     EXPECT_EQ(std::make_tuple(me.health, me.dead, jeu->deathTimer, me.posX, me.posY),
               std::make_tuple(-15.0, uint8_t(1), 3000 - 10, 500000.0, 500000.0));
-    EXPECT_EQ(kit::lastMessage(*jeu), "Vous etes mort...");
+    EXPECT_EQ(lastMessage(*jeu), "Vous etes mort...");
 }
 
 TEST_F(Simulation, HitsFlashWhileAliveExactlyZeroKillsAndRespawnIsThreeSecondsLater) {
@@ -174,9 +161,7 @@ TEST_F(Simulation, HitsFlashWhileAliveExactlyZeroKillsAndRespawnIsThreeSecondsLa
 
     jeu->map.spawns[0] = Apparition{4, 6};
     jeu->map.spawnCount = 1;
-    me.health = 20;
-    me.yaw = 33;
-    me.pitch = 12;
+    std::tie(me.health, me.yaw, me.pitch) = std::make_tuple(20.0, 33.0, 12.0);
     shootAtMe(4);
     shootAtMe(4);
     frame(10);
@@ -199,8 +184,7 @@ TEST_F(Simulation, DoorsOpenForTheLocalAndEveryPresentPlayer) {
     map.doors[1] = Porte{0, 'h', 30, 30, 31, 0, 3, 0, DOOR_OPENING}; // pivot (3000, 3000)
     map.doors[2] = Porte{0, 'h', 60, 60, 61, 0, 3, 0, DOOR_STOPPED}; // pivot (6000, 6000)
     map.doorCount = 3;
-    me.posX = 300;
-    me.posY = 400;
+    std::tie(me.posX, me.posY) = std::make_pair(300.0, 400.0);
     present(3, 3000, 3050);
     jeu->remotePlayers[5].posX = jeu->remotePlayers[5].posY = 6000; // absent
     jeu->options.doorSounds = 1; // silent here, but the path must run
@@ -217,9 +201,8 @@ TEST_F(Simulation, OtherPlayersShowTheirStateThenWalkOn) {
     expectAt(other, 1000 + STEP / DIAGONAL, 1000 + STEP / DIAGONAL);
     const uint8_t forward[4] = {1, 0, 0, 0};
     pushSnapshot(jeu->joueurs, 5000, 2, 2000, 2000, 90, 0, forward, 100);
-    Joueur& away = jeu->remotePlayers[4];
-    away.posX = 700;
-    away.keys[KEY_BACK] = 1;
+    Joueur& away = jeu->remotePlayers[4]; // absent
+    std::tie(away.posX, away.keys[KEY_BACK]) = std::make_tuple(700.0, uint8_t(1));
     frame(100);
     expectAt(other, 2000, 2000 + STEP);
     wall('h', 21, 0, 30); // y = 2100: a 60-unit step would cross it
@@ -240,8 +223,7 @@ TEST_F(Simulation, MouseTurnsAndTiltsTheViewWithinEightyEightDegrees) {
                  {cx, FIXTURE_HEIGHT, -2, 88 - 120},
                  {cx, FIXTURE_HEIGHT * 2, -2, -88}};
     for (const auto& m : moves) {
-        input.cursorX = m.x;
-        input.cursorY = m.y;
+        std::tie(input.cursorX, input.cursorY) = std::make_pair(m.x, m.y);
         frame(10);
         EXPECT_EQ(std::make_pair(me.yaw, me.pitch), std::make_pair(m.yaw, m.pitch))
             << m.x << "," << m.y;
@@ -266,5 +248,3 @@ TEST_F(Simulation, OpenChatStopsWalkingAndTurningButTheWorldGoesOn) {
     frame(100);
     EXPECT_EQ(std::make_pair(me.posX, me.yaw), std::make_pair(1000.0, 0.0));
 }
-
-} // namespace

@@ -1,13 +1,10 @@
-// The message ring, the chat line and the stopwatch behind them, without a window.
+// The message ring and the chat line, without a window.
 #include "render/Texte.h"
 
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-namespace {
 
 struct TexteRing : ::testing::Test {
     Texte texte;
@@ -21,7 +18,7 @@ struct TexteRing : ::testing::Test {
     }
 };
 
-TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbAndTheSixteenthReplacesTheFirst) {
+TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbTheSixteenthReplacesTheFirstAndTheyExpire) {
     texte.addMessage("%s a tue %s", "Ana", "Bob");
     EXPECT_STREQ(texte.lines[0], "Ana a tue Bob");
     texte.addMessage("second");
@@ -29,18 +26,16 @@ TEST_F(TexteRing, NewestAtRowZeroOlderOnesClimbAndTheSixteenthReplacesTheFirst) 
     for (int i = 3; i <= 16; i++)
         texte.addMessage("m%d", i);
     EXPECT_STREQ(texte.lines[0], "m16");
-    EXPECT_EQ(texte.next, 1);
     EXPECT_EQ(shownRows(), "0 14 13 12 11 10 9 8 7 6 5 4 3 2 1 "); // "second" on the top row
     // Long lines are cut at 255 characters; texts are never formats.
     texte.addMessage("%s", std::string(1000, 'x').c_str());
     EXPECT_EQ(std::strlen(texte.lines[1]), 255u);
     texte.addMessage("%s", "100% %s %n");
     EXPECT_STREQ(texte.lines[2], "100% %s %n");
-}
 
-TEST_F(TexteRing, MessageLastsFiveSecondsWhileTimeLeftIsZeroAndGoesBelowIt) {
+    // A message lasts five seconds while its time left is 0 and goes below it.
+    texte.initMessages();
     texte.addMessage("old");
-    EXPECT_EQ(texte.timeLeft[0], TEXTE_LIFETIME);
     texte.expireMessages(3000);
     texte.addMessage("new");
     texte.expireMessages(2000);
@@ -53,9 +48,7 @@ TEST_F(TexteRing, MessageLastsFiveSecondsWhileTimeLeftIsZeroAndGoesBelowIt) {
     EXPECT_EQ(shownRows(), "0 ");
 }
 
-TEST(TexteChat, EditingWithinThirtyNineCharactersAndTakingACopy) {
-    Texte texte;
-    texte.initMessages();
+TEST_F(TexteRing, ChatEditsWithinThirtyNineCharactersAndGivesACopy) {
     texte.appendChat('a'); // closed: ignored
     texte.openChat();
     texte.deleteChat(); // empty: nothing happens
@@ -77,14 +70,3 @@ TEST(TexteChat, EditingWithinThirtyNineCharactersAndTakingACopy) {
     EXPECT_STREQ(taken, "50% %s");
     std::free(taken);
 }
-
-TEST(Chrono, TickMeasuresAcrossTheCounterWrap) {
-    platform::Chrono c;
-    c.clear();
-    c.previous = 0xFFFFFFF6u; // 10 ms before the counter wraps
-    c.tick();
-    EXPECT_EQ(c.elapsed, c.now + 10u);
-    EXPECT_EQ(c.previous, c.now);
-}
-
-} // namespace

@@ -1,20 +1,17 @@
 // What the camera sees: which players get a name label, and which map elements the drawing
 // may leave out. A wrong "outside" would leave a hole in the picture, so every doubtful case
 // must come out as visible.
-#include <gtest/gtest.h>
-
 #include "game/Frame.h"
 #include "render/ChampDeVision.h"
 
+#include <gtest/gtest.h>
 #include <cmath>
 #include <limits>
-
-namespace {
 
 constexpr double PI = 3.14159265358979;
 
 // The point `distance` away from (100, 200) at `degrees` (true degrees, 0 along +x).
-bool seenAt(double ownYaw, double degrees, double distance) {
+static bool seenAt(double ownYaw, double degrees, double distance) {
     return isPlayerInView(100, 200, ownYaw, 100 + distance * cos(degrees * PI / 180),
                           200 + distance * sin(degrees * PI / 180));
 }
@@ -47,15 +44,9 @@ TEST(PlayerInView, AheadWithinEightHundredUnitsAndTwentySixAndAHalfDegrees) {
 struct Culling : ::testing::Test {
     ChampDeVision view;
     void SetUp() override {
-        const double f = 1.0 / std::tan(35.0 * PI / 180.0);
-        double projection[16] = {}, identity[16] = {};
-        projection[0] = f / (4.0 / 3.0);
-        projection[5] = f;
-        projection[10] = (2000.0 + 1.0) / (1.0 - 2000.0);
-        projection[11] = -1.0;
-        projection[14] = 2.0 * 2000.0 / (1.0 - 2000.0);
-        for (int i = 0; i < 4; ++i)
-            identity[i * 5] = 1.0;
+        const double f = 1 / std::tan(35 * PI / 180), a = 2001.0 / -1999, b = 4000.0 / -1999;
+        const double projection[16] = {f * 3 / 4, 0, 0, 0, 0, f, 0, 0, 0, 0, a, -1, 0, 0, b, 0};
+        const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
         makeChampDeVision(view, projection, identity);
     }
     bool outside(std::initializer_list<std::initializer_list<double>> ps) const {
@@ -87,9 +78,8 @@ TEST_F(Culling, OnlyElementsWhollyBeyondOneSideAreOutside) {
     // A corner of unknown place keeps the element, and so does an empty list.
     EXPECT_FALSE(outside({{-10, 0, 5}, {std::nan(""), 0, 5}, {10, 10, 50}}));
     EXPECT_FALSE(isOutsideView(view, nullptr, 0));
-}
 
-TEST_F(Culling, WholeSpaceAndBrokenMatricesCullNothing) {
+    // The whole space and broken matrices cull nothing.
     makeWholeSpace(view);
     EXPECT_FALSE(outside({{-10, 0, 5}, {10, 0, 5}, {10, 10, 50}}));
     EXPECT_FALSE(outside({{1e300, 1e300, 1e300}, {-1e300, 0, 0}}));
@@ -100,5 +90,3 @@ TEST_F(Culling, WholeSpaceAndBrokenMatricesCullNothing) {
         EXPECT_FALSE(outside({{-10, 0, 5}, {10, 0, 5}}));
     }
 }
-
-} // namespace
