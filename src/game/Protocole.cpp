@@ -620,8 +620,6 @@ void dispatchMessages(Jeu& jeu) {
 }
 
 void showGameOnLan(Jeu& jeu) {
-    int32_t players = jeu.dedicated ? 0 : 1; // the host's own, when it plays
-    for (int32_t k = 0; k < HOST_SLOTS; ++k)
-        if (isPresent(jeu, k)) ++players;
-    jeu.reseau->vitrine.publish(jeu.mapName, players);
+    // The host's own player counts when it plays.
+    jeu.reseau->vitrine.publish(jeu.mapName, countPresentPlayers(jeu) + (playsItself(jeu) ? 1 : 0));
 }

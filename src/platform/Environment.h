@@ -1,5 +1,6 @@
-// The process environment. The game is configured by its options file alone; this is read
-// only for settings that tests need.
+// The process environment. The game is configured by its options file; the environment
+// only says where an installed game keeps the user's files (HOME, XDG folders) and holds
+// settings that tests need.
 #pragma once
 
 namespace platform {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Environment.h"
 #include "platform/File.h"
 
 // The share folder relative to the installed executable's folder (set by the build).
@@ -42,13 +43,13 @@ bool join(const char* folder, const char* name, char* out, size_t outSize) {
     return false;
 }
 
-// $VARIABLE/brumevoltigeante, or ~/fallback/brumevoltigeante. The base directory
-// specification ignores relative values, and so do we.
+// $VARIABLE/brumevoltigeante, or ~/fallback/brumevoltigeante. A relative value is ignored:
+// it would name a different folder from each working directory.
 void xdgFolder(const char* variable, const char* fallback, char* out) {
-    const char* base = getenv(variable);
+    const char* base = environmentValue(variable);
     char home[PATH_MAX];
     if (base == nullptr || base[0] != '/') {
-        const char* h = getenv("HOME");
+        const char* h = environmentValue("HOME");
         if (h == nullptr || h[0] == '\0') {
             const passwd* account = getpwuid(getuid());
             h = account != nullptr ? account->pw_dir : "";
