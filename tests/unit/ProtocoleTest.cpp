@@ -340,12 +340,17 @@ TEST_F(HostGame, StatesAndShotsGoOnAsTheyArriveEachSenderInItsOrder) {
         if (k % 10 == 0) dispatchMessages(*jeu);
         collect();
     }
+    // A last chat from each: relayed only by the dispatch, once it has acted on all before it.
+    for (int32_t s = 0; s < 3; ++s) {
+        peers[s].send(MSG_CHAT, s, text("fin"));
+        expected[s].push_back(-1);
+    }
     ASSERT_TRUE(pumpUntil(*jeu, [&] {
         collect();
         int32_t complete = 0;
         for (const auto& from : seen)
             for (const std::vector<double>& got : from)
-                complete += !got.empty() && got.back() == N - 1;
+                complete += got.size() > 1 && got.back() == -1 && got[got.size() - 2] == N - 1;
         return complete == 12;
     }));
     collect();
