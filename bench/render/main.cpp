@@ -11,8 +11,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <unistd.h>
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#endif
 
 #include "game/Frame.h"
 #include "game/Jeu.h"
@@ -24,6 +28,7 @@
 #include "render/ChampDeVision.h"
 #include "render/MapRender.h"
 #include "render/Texte.h"
+#include "render/Texture.h"
 
 namespace {
 
@@ -97,6 +102,23 @@ void standAtFirstSpawn() {
     }
 }
 
+// The frames a row counts, apart so that callgrind can count their instructions alone, a
+// figure that whatever else the machine runs leaves unchanged:
+//   valgrind --tool=callgrind --toggle-collect='*timedFrames*' bench_render 20
+// writes one profile per row, numbered in the order the rows are measured.
+[[gnu::noinline]] void timedFrames(int32_t frames, void (*draw)()) {
+    for (int32_t i = 0; i < frames; ++i) {
+        jeu.localPlayer.yaw = 360.0 * i / frames;
+        for (int32_t slot = 0; slot < TEXTE_SLOTS; ++slot)
+            jeu.texte.timeLeft[slot] = 5000;
+        draw();
+    }
+    glFinish();
+#ifdef CALLGRIND_DUMP_STATS
+    CALLGRIND_DUMP_STATS;
+#endif
+}
+
 // From the map's first spawn point, turning a full circle over the frames.
 // `flash` 0 is the usual frame; a tiny positive strength draws the flash pass all the same
 // (its colour is 0 as a float), as every frame did before that pass was skipped at 0.
@@ -111,13 +133,7 @@ Rate measure(int32_t frames, void (*draw)(), double flash = 0.0, int32_t message
         draw();
     glFinish();
     const Stopwatch watch;
-    for (int32_t i = 0; i < frames; ++i) {
-        jeu.localPlayer.yaw = 360.0 * i / frames;
-        for (int32_t slot = 0; slot < TEXTE_SLOTS; ++slot)
-            jeu.texte.timeLeft[slot] = 5000;
-        draw();
-    }
-    glFinish();
+    timedFrames(frames, draw);
     return watch.rate(frames);
 }
 
@@ -126,14 +142,42 @@ struct Row {
     Rate rate;
 };
 
+// Writes the game frame of every shipped map, from each spawn point, looking four ways and
+// a little down, as BMP files in `folder`: two builds' pictures compared file by file
+// (ImageMagick's `compare -metric AE`) tell whether a change to the drawing kept them.
+int32_t savePictures(const char* folder) {
+    const char* maps[] = {"maps\\arene.map", "maps\\salle.map", "maps\\labyrinthe.map",
+                          "maps\\stress.map"};
+    int32_t saved = 0;
+    for (int32_t m = 0; m < 4; ++m) {
+        if (loadPlayMap(jeu.map, jeu.mapTextures, maps[m], m) != 0) return -1;
+        for (int32_t s = 0; s < jeu.map.spawnCount && s < 4; ++s)
+            for (int32_t turn = 0; turn < 4; ++turn) {
+                initPlayers(jeu);
+                jeu.localPlayer.posX = (jeu.map.spawns[s].x + 0.5) * 100.0;
+                jeu.localPlayer.posY = (jeu.map.spawns[s].y + 0.5) * 100.0;
+                jeu.localPlayer.yaw = 90.0 * turn + 20.0;
+                jeu.localPlayer.pitch = -10.0;
+                renderFrame(jeu);
+                char path[512];
+                snprintf(path, sizeof path, "%s/map%d-spawn%d-turn%d.bmp", folder, m, s, turn);
+                if (saveScreenshot(path) != 0) return -1;
+                ++saved;
+            }
+    }
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const int32_t frames = argc > 1 ? atoi(argv[1]) : 600;
+    const char* pictures = argc > 2 && strcmp(argv[1], "--pictures") == 0 ? argv[2] : nullptr;
+    const int32_t frames = pictures != nullptr ? 1 : argc > 1 ? atoi(argv[1]) : 600;
     if (frames <= 0 || (argc > 3 && (atoi(argv[2]) <= 0 || atoi(argv[3]) <= 0)) ||
         chdir(BV_SOURCE_DIR "/data") != 0) {
         fprintf(stderr,
-                "usage: bench_render [frames] [width height]  (needs the game folder %s/data)\n",
+                "usage: bench_render [frames] [width height] | --pictures FOLDER\n"
+                "  (needs the game folder %s/data)\n",
                 BV_SOURCE_DIR);
         return 2;
     }
@@ -141,8 +185,8 @@ int main(int argc, char** argv) {
     platform::drawWithoutRendererThreads();
     Options options;
     fillDefaultOptions(options);
-    options.width = argc > 3 ? atoi(argv[2]) : 640;
-    options.height = argc > 3 ? atoi(argv[3]) : 480;
+    options.width = argc > 3 && pictures == nullptr ? atoi(argv[2]) : 640;
+    options.height = argc > 3 && pictures == nullptr ? atoi(argv[3]) : 480;
     reseau.host = 1; // loads the map as a host does, without starting the transport
     // The start-up's console lines go away; only the report stays on standard output.
     FILE* report = fdopen(dup(STDOUT_FILENO), "w");
@@ -150,6 +194,12 @@ int main(int argc, char** argv) {
     if (initGame(jeu, options, "maps\\arene.map", 0, &reseau) != 0) {
         fprintf(report, "bench_render: the game window could not start (no X display?)\n");
         return 1;
+    }
+    if (pictures != nullptr) {
+        const int32_t saved = savePictures(pictures);
+        fprintf(report, "bench_render: %d pictures in %s\n", saved, pictures);
+        fclose(report);
+        platform::exitProcess(saved > 0 ? 0 : 1);
     }
     Row rows[9];
     rows[0] = {"empty frame (clear+swap)", measure(frames, emptyFrame)};

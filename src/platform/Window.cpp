@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -24,6 +25,10 @@ bool videoOnX11() {
 } // namespace
 
 int32_t startVideo() {
+    // Where SDL 1.2 is SDL 2 underneath, each swap would otherwise clear and blit an
+    // off-screen copy of the window: two more passes over every pixel, on a software
+    // renderer a good part of a frame. The window is drawn at its own size: nothing to scale.
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0); // 0: never replaces the user's own choice
     for (int32_t attempt = 0; attempt < 3; ++attempt) {
         if (SDL_Init(SDL_INIT_VIDEO) == 0) {
             if (videoOnX11()) return 0;

@@ -121,6 +121,7 @@ void begin2D() {
     glOrtho(0, 640, 0, 480, 0, 1);
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND); // the 3D scene may have left it off (see useTexture)
 }
 
 void end2D() {

@@ -21,6 +21,13 @@ void flipRows(Image& image) {
     }
 }
 
+bool hasSeeThroughTexels(const Image& image) {
+    const size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+    for (size_t i = 0; i < count; ++i)
+        if (image.pixels[i * 4 + 3] != 255) return true;
+    return false;
+}
+
 } // namespace
 
 uint32_t loadTexture(const char* path, bool mipmapped) {
@@ -34,18 +41,35 @@ uint32_t loadTexture(const char* path, bool mipmapped) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
+    const GLint components = hasSeeThroughTexels(image) ? 4 : 3;
     if (mipmapped) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE,
-                          image.pixels);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, components, image.width, image.height, GL_RGBA,
+                          GL_UNSIGNED_BYTE, image.pixels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     image.pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, components, image.width, image.height, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, image.pixels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     freeImage(image);
     return name;
+}
+
+bool hasAlpha(uint32_t texture) {
+    if (texture == 0) return false;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint bits = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &bits);
+    return bits > 0;
+}
+
+void useTexture(uint32_t texture) {
+    if (hasAlpha(texture))
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, texture);
 }
 
 int32_t saveScreenshot(const char* path) {

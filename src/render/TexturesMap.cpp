@@ -11,12 +11,18 @@ uint32_t textureFor(const TexturesMap& textures, int32_t texture) {
     return texture >= 0 && texture < MAP_TEXTURES ? textures.ids[texture] : 0;
 }
 
+bool isSeeThrough(const TexturesMap& textures, int32_t texture) {
+    return texture >= 0 && texture < MAP_TEXTURES && textures.seeThrough[texture];
+}
+
 void uploadMapTextures(const Map& map, TexturesMap& textures) {
     for (int32_t i = 0; i < MAP_TEXTURES; ++i) {
         textures.ids[i] = 0;
+        textures.seeThrough[i] = false;
         if (i >= map.textureCount || std::strcmp(map.textureNames[i], "rien") == 0) continue;
         std::printf("%s\n", map.textureNames[i]);
         textures.ids[i] = loadTexture(map.textureNames[i], true);
+        textures.seeThrough[i] = hasAlpha(textures.ids[i]);
         if (textures.ids[i] == 0)
             std::printf("Impossible de charger la texture \"%s\"\n", map.textureNames[i]);
     }
@@ -29,6 +35,7 @@ void releaseMapTextures(const Map& map, TexturesMap& textures) {
     for (int32_t i = 0; i < count; ++i) {
         if (textures.ids[i] != 0) glDeleteTextures(1, &textures.ids[i]);
         textures.ids[i] = 0;
+        textures.seeThrough[i] = false;
     }
 }
 

@@ -7,10 +7,13 @@
 
 struct TexturesMap {
     uint32_t ids[MAP_TEXTURES]; // 0: no texture (the element is drawn untextured)
+    bool seeThrough[MAP_TEXTURES]; // the image has see-through texels: drawn blended, last
 };
 
 // The texture of an element's texture number; 0 (untextured) outside 0..255.
 uint32_t textureFor(const TexturesMap& textures, int32_t texture);
+// Whether that texture has see-through texels; false outside 0..255.
+bool isSeeThrough(const TexturesMap& textures, int32_t texture);
 
 // Loads map file `name` for play with texture list `number`, as the console follows it: a
 // ready map's textures are released first ("Effacement des textures"), then "On charge la

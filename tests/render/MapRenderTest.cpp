@@ -80,6 +80,22 @@ TEST_F(MapRender, WallsDoorsAndTeleportersSeenFromTheSide) {
     }
 }
 
+TEST_F(MapRender, WhatLiesBehindASeeThroughWallShowsThroughWhateverTheFileOrder) {
+    // The near wall (listed first) is see-through on its left half and red on its right;
+    // the far one is green. Opaque walls of either order hide what lies behind them.
+    textures.ids[3] = makeTexture(2, 1, {0, 0, 0, 0, 255, 0, 0, 255});
+    map.walls[0] = {3, 2, 'h', 3, 0, 2, 0, 2};
+    map.walls[1] = {0, 1, 'h', 5, 0, 3, 0, 2};
+    map.wallCount = 2;
+    for (bool seeThrough : {true, false}) {
+        textures.seeThrough[3] = seeThrough;
+        redraw();
+        EXPECT_EQ(side(50, 100), seeThrough ? GREEN : BLACK) << seeThrough;
+        EXPECT_EQ(side(150, 100), RED);
+        EXPECT_EQ(side(250, 100), GREEN);
+    }
+}
+
 TEST_F(MapRender, CeilingsAndHealthBoxesCoverTheirSquaresSeenFromAbove) {
     view(0, 500, 0, 500, false);
     map.ceilings[0] = {0, 1, 0, 1, 1, 3, 2};
