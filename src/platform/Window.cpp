@@ -64,20 +64,6 @@ void stopVideo() {
     SDL_Quit();
 }
 
-int32_t chooseFullScreenMode(int32_t* width, int32_t* height) {
-    const Uint32 flags = SDL_FULLSCREEN | SDL_OPENGL;
-    SDL_Rect** modes = SDL_ListModes(nullptr, flags);
-    if (modes == nullptr || modes == reinterpret_cast<SDL_Rect**>(-1) || modes[0] == nullptr)
-        return 0;
-    // SDL lists the largest mode first.
-    const int w = modes[0]->w, h = modes[0]->h;
-    if (width != nullptr) *width = w;
-    if (height != nullptr) *height = h;
-    const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    const int bpp = info != nullptr && info->vfmt != nullptr ? info->vfmt->BitsPerPixel : 32;
-    return SDL_SetVideoMode(w, h, bpp, flags) != nullptr ? 0 : -1;
-}
-
 SDL_Cursor* cursorFromXpm(const char* const* xpm) {
     if (xpm == nullptr || xpm[0] == nullptr) return nullptr;
     int width = 0, height = 0;

@@ -24,11 +24,6 @@ void repeatKeys(int32_t delayMs, int32_t intervalMs);
 // Ends the video system, the window with it, and whatever else of SDL was started.
 void stopVideo();
 
-// Switches the window to the largest full-screen OpenGL mode and reports its size through
-// the pointers that are not null. 0 when switched or when there is nothing to choose
-// (no listed mode, or any size allowed); -1 when the switch fails.
-int32_t chooseFullScreenMode(int32_t* width, int32_t* height);
-
 // Builds a cursor from the strings of a three-colour XPM (size line, three colour lines, the
 // rows, then the hot spot "x,y"), as media/Image.h writes them. Null when the text is
 // malformed or the cursor cannot be made.
