@@ -41,7 +41,13 @@ def maps():
 
 
 def options():
-    shipped = read("options")
+    # A checkout has no options file until the game's first start writes one; the corpus
+    # keeps the one it wrote.
+    if os.path.exists(os.path.join(DATA, "options")):
+        shipped = read("options")
+    else:
+        with open(os.path.join(HERE, "corpus", "options", "shipped"), "rb") as f:
+            shipped = f.read()
     seed("options", "shipped", shipped)
     seed("options", "short", shipped[:30])
     fields = [1920, 1080, 0, 2000000000, 1, -100, 2147483647, 7, 1, 0]
