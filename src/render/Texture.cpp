@@ -57,8 +57,8 @@ uint32_t loadTexture(const char* path, bool mipmapped) {
 }
 
 bool hasAlpha(uint32_t texture) {
-    if (texture == 0) return false;
     glBindTexture(GL_TEXTURE_2D, texture);
+    if (texture == 0) return false;
     GLint bits = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &bits);
     return bits > 0;
@@ -69,7 +69,6 @@ void useTexture(uint32_t texture) {
         glEnable(GL_BLEND);
     else
         glDisable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, texture);
 }
 
 int32_t saveScreenshot(const char* path) {
